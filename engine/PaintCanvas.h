@@ -1,0 +1,181 @@
+#pragma once
+// One painting: its metaballs, their per-pixel lists, the evaluated surface, the background and the
+// rendered picture, and the shading settings. Used from one thread at a time.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/Metaball.h"
+#include "engine/ResultCode.h"
+#include "engine/UpdateRect.h"
+#include "engine/Vector3D.h"
+#include "persistence/RasterImage.h"
+
+// Receives the percentages of reading (phase 2) and writing (phase 3) a paint document.
+class ProgressTarget {
+public:
+    virtual ~ProgressTarget() = default;
+    virtual void ReportProgress(int phase, int percent) = 0;
+};
+
+inline constexpr int ProgressReading = 2;
+inline constexpr int ProgressWriting = 3;
+
+// Every metaball ever deposited; an id is an index here and records are never removed.
+struct MetaballStore {
+    std::vector<Metaball> records;
+    std::int32_t Count() const { return static_cast<std::int32_t>(records.size()); }
+    bool Contains(std::int32_t id) const { return id >= 0 && id < Count(); }
+};
+
+// The metaballs that may reach one pixel, in descending order of top.
+class PixelList {
+public:
+    std::int32_t count = 0;
+    std::int32_t capacity = 0;
+    PixelEntry* entries = nullptr; // owned, `capacity` long
+
+    PixelList() = default;
+    ~PixelList() { delete[] entries; }
+    PixelList(const PixelList&) = delete;
+    PixelList& operator=(const PixelList&) = delete;
+    PixelList(PixelList&& o) noexcept : count(o.count), capacity(o.capacity), entries(o.entries) {
+        o.count = o.capacity = 0;
+        o.entries = nullptr;
+    }
+    PixelList& operator=(PixelList&& o) noexcept;
+
+    // Inserts before the first entry with a smaller top; -1 when the array cannot grow.
+    ResultCode Insert(const PixelEntry& entry);
+    // Removes the first entry with this id; false when there is none.
+    bool RemoveFirst(std::int32_t id);
+    void Release();
+};
+
+struct MetaballGrid {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::vector<PixelList> lists; // row-major, row 0 at the bottom
+    float surfaceThreshold = 0.5f;
+    float surfaceStep = 0.5f;
+    float absorptionStep = 1.0f;
+    const MetaballStore* store = nullptr;
+
+    PixelList& At(std::int32_t col, std::int32_t row) {
+        return lists[static_cast<std::size_t>(row) * width + col];
+    }
+    const PixelList& At(std::int32_t col, std::int32_t row) const {
+        return lists[static_cast<std::size_t>(row) * width + col];
+    }
+};
+
+struct SurfaceRecord {
+    float coverage = 0.0f;
+    float surfaceZ = 0.0f;
+    float red = 0.0f;
+    float green = 0.0f;
+    float blue = 0.0f;
+    float transparency = 0.0f;
+    float highlight = 1.0f;
+    float rainbow = 0.0f;
+    Oru_NormalizedVector3D normal;
+    float transmittedRed = 0.0f;
+    float transmittedGreen = 0.0f;
+    float transmittedBlue = 0.0f;
+    float transmission = 1.0f;
+    std::int32_t edgeFlag = 0;
+
+    // Every field but the normal back to its reset value.
+    void Reset();
+};
+
+// Where new paint may land.
+inline constexpr std::int32_t DrawingAreaForeground = 1; // only where there is paint
+inline constexpr std::int32_t DrawingAreaBackground = 2; // only where there is none
+inline constexpr std::int32_t DrawingAreaBoth = 3;
+
+class PaintCanvas {
+public:
+    PaintCanvas();
+    ~PaintCanvas();
+    PaintCanvas(const PaintCanvas&) = delete;
+    PaintCanvas& operator=(const PaintCanvas&) = delete;
+
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    RasterImage renderedImage;
+    RasterImage backgroundImage;
+    std::unique_ptr<MetaballStore> store;
+    std::unique_ptr<MetaballGrid> grid;
+    std::vector<SurfaceRecord> surface;     // row-major, empty while absent
+    std::vector<std::uint8_t> dirtyFlags;   // 1: recomputed by the next render
+    std::vector<std::uint8_t> paintedMask;  // 1 where there was paint when the last operation ended
+    std::vector<float> heightSnapshot;      // surface height when the last operation ended
+
+    std::vector<std::int32_t> changedIds;
+    std::vector<PaintColour> oldColours;
+    std::vector<PaintColour> newColours;
+    std::vector<Position3> oldPositions;
+    std::vector<Position3> newPositions;
+
+    std::int32_t operationOpen = 0;
+    UpdateRect pendingRect = UpdateRect::PendingEmpty();
+
+    Oru_NormalizedVector3D viewDirection;
+    std::int32_t lightCount = 2;
+    Oru_NormalizedVector3D lights[2];
+    float lightIntensities[2] = {0.8f, 0.4f};
+    float ambientFactor = 0.2f;
+    float diffuseFactor = 0.8f;
+    float filmIndex = 1.333f;
+    std::int32_t antiAliasing = 0;
+    std::int32_t antiAliasingSamples = 3;
+    std::int32_t drawingArea = DrawingAreaBoth;
+    std::int32_t heightMode = 1; // 1: on the paint; 0: on a plane of `planeHeight`
+    float planeHeight = 0.0f;
+    ProgressTarget* progressTarget = nullptr;
+
+    // Lifecycle.
+    ResultCode Create(std::int32_t width, std::int32_t height);
+    ResultCode Clear();
+    void ReleaseBuffers();
+    bool HasBuffers() const { return store && grid && !surface.empty(); }
+    void MarkDirty(const UpdateRect& rect, std::uint8_t value);
+
+    std::size_t PixelIndex(std::int32_t col, std::int32_t row) const {
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(width) + static_cast<std::size_t>(col);
+    }
+    SurfaceRecord& Surface(std::int32_t col, std::int32_t row) { return surface[PixelIndex(col, row)]; }
+    const SurfaceRecord& Surface(std::int32_t col, std::int32_t row) const { return surface[PixelIndex(col, row)]; }
+
+    // Deposition.
+    ResultCode AddMetaballs(const std::vector<Metaball>& list, UpdateRect& out);
+    static float MetaballFromTemplate(Metaball& out, float x, float y, float z, const MaterialBlock& templ);
+    static UpdateRect MetaballBounds(const Metaball& m);
+    UpdateRect MetaballBounds(std::int32_t id) const;
+    float BaseHeight(float x, float y, float window) const;
+    void BeginOperation();
+    void EndOperation();
+
+    // Surface evaluation, lighting and compositing.
+    ResultCode Render(UpdateRect& rect);
+    void Compose(const UpdateRect& rect);
+
+    // Editing of paint already on the canvas.
+    int PickAt(std::int32_t col, std::int32_t row, std::vector<std::int32_t>& ids, PaintColour& colour) const;
+    int CollectInCircle(float cx, float cy, float radius, std::vector<std::int32_t>& ids) const;
+    int EraseIds(const std::vector<std::int32_t>& ids, UpdateRect& rect);
+    int EraseInCircle(float cx, float cy, float radius, UpdateRect& rect);
+    int RecolourIds(std::vector<std::int32_t>& ids, const PaintColour& colour, UpdateRect& rect);
+    int RecolourInCircle(float cx, float cy, float radius, const PaintColour& colour, UpdateRect& rect);
+    int MoveMetaball(std::int32_t id, float x, float y, float z, UpdateRect& oldRect, UpdateRect& newRect);
+
+    // Paint documents (".mb").
+    ResultCode LoadPaintFile(const std::string& path);
+    ResultCode SavePaintFile(const std::string& path);
+
+    // Grid insertion of one stored metaball.
+    ResultCode InsertIntoGrid(const Metaball& m);
+};
