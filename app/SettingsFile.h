@@ -1,0 +1,72 @@
+#pragma once
+// The settings file beside the executable: the positions and shown state of the tool box and the canvas
+// dialog, and the 24 palette cells. Read once at start-up, written once at close.
+
+#include <QRect>
+#include <QString>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+class ColorButtonGrid;
+class QWidget;
+
+// A private-profile (INI) file: "[Section]" lines and "Key=value" lines, integer values written as "%d".
+// Sections and keys match without regard to case; unknown lines are kept when the file is written back.
+class ProfileFile {
+public:
+    // Reads the file; a missing or unreadable file is an empty profile.
+    void Load(const QString& path);
+    // Writes every line back; false when the file cannot be written.
+    bool Save(const QString& path) const;
+
+    // The integer at the start of the value (sign and digits, as the platform's profile reader does),
+    // 0 for a value that does not start with a number, `fallback` when the key is absent.
+    int GetInt(const std::string& section, const std::string& key, int fallback) const;
+    std::optional<std::string> GetString(const std::string& section, const std::string& key) const;
+    void SetInt(const std::string& section, const std::string& key, int value);
+    void SetString(const std::string& section, const std::string& key, const std::string& value);
+
+private:
+    struct Line {
+        std::string key; // empty for comments and blank lines
+        std::string value;
+        std::string raw;
+    };
+    struct Section {
+        std::string name;
+        std::vector<Line> lines;
+    };
+    Section* Find(const std::string& section);
+    const Section* Find(const std::string& section) const;
+    std::vector<Line> preamble_;
+    std::vector<Section> sections_;
+};
+
+namespace SettingsFile {
+
+inline constexpr const char* ToolBoxSection = "Dialog_toolbox";
+inline constexpr const char* CanvasDialogSection = "Dialog_background";
+
+// "%s/%s.ini" from the executable's folder and its name without the extension.
+QString PathFor(const QString& executablePath);
+// The settings file for this executable; when its folder cannot be written, the same name in
+// `fallbackFolder` (the user's configuration folder by default).
+QString Choose(const QString& executablePath, const QString& fallbackFolder = QString());
+
+// Positions and shows (or minimises and hides) the two dialogs and loads the palette. `screen` is the
+// primary screen's rectangle; an empty rectangle means the primary screen's geometry.
+void Read(const QString& path, QWidget* toolBox, QWidget* canvasDialog, ColorButtonGrid* palette,
+          QRect screen = QRect());
+// Stores both dialogs (each only when present) and the palette; false when the file cannot be written.
+bool Write(const QString& path, const QWidget* toolBox, const QWidget* canvasDialog,
+           const ColorButtonGrid* palette);
+
+// The parts, for the callers that need only one.
+void PlaceDialog(const ProfileFile& profile, const char* section, QWidget* dialog, QRect screen);
+void StoreDialog(ProfileFile& profile, const char* section, const QWidget* dialog);
+void LoadPalette(const ProfileFile& profile, ColorButtonGrid& palette);
+void StorePalette(ProfileFile& profile, const ColorButtonGrid& palette);
+
+} // namespace SettingsFile
