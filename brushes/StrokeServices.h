@@ -6,28 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "brushes/BrushSettings.h"
+#include "brushes/PathSampling.h"
 #include "engine/Metaball.h"
 #include "engine/ResultCode.h"
 #include "engine/UpdateRect.h"
 
-class BrushSettings;
-
-// A mouse position in window (client) pixels, y growing downwards.
-struct StrokePoint {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    bool operator==(const StrokePoint&) const = default;
-};
-
-// A position on the canvas in image pixels, y growing upwards (row 0 at the bottom).
-struct CanvasPointF {
-    float x = 0.0f;
-    float y = 0.0f;
-    bool operator==(const CanvasPointF&) const = default;
-};
-
 // Where the picture sits in the view: the shown part of the image (source, image pixels) and the
 // place it is drawn (display, client pixels). The zoom is the same on both axes.
+// Window points are client pixels with y downwards; canvas points are image pixels with y upwards.
 struct ViewMapping {
     float displayX = 0.0f;
     float displayY = 0.0f;
@@ -41,15 +28,15 @@ struct ViewMapping {
     float Zoom() const { return displayWidth / sourceWidth; }
 
     // Window pixel to canvas point, taking the pixel's centre.
-    CanvasPointF WindowToCanvas(StrokePoint p) const {
+    CanvasPoint WindowToCanvas(WindowPoint p) const {
         const float z = Zoom();
-        return CanvasPointF{(static_cast<float>(p.x) + 0.5f - displayX) / z + sourceX,
-                            sourceHeight - ((static_cast<float>(p.y) + 0.5f - displayY) / z + sourceY)};
+        return CanvasPoint{(static_cast<float>(p.x) + 0.5f - displayX) / z + sourceX,
+                           sourceHeight - ((static_cast<float>(p.y) + 0.5f - displayY) / z + sourceY)};
     }
     // Canvas point to window pixel, truncating toward zero.
-    StrokePoint CanvasToWindow(CanvasPointF c) const {
+    WindowPoint CanvasToWindow(CanvasPoint c) const {
         const float z = Zoom();
-        return StrokePoint{static_cast<std::int32_t>((c.x - sourceX) * z + displayX),
+        return WindowPoint{static_cast<std::int32_t>((c.x - sourceX) * z + displayX),
                            static_cast<std::int32_t>((sourceHeight - c.y - sourceY) * z + displayY)};
     }
 };
