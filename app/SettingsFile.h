@@ -38,6 +38,7 @@ private:
         std::string name;
         std::vector<Line> lines;
     };
+    static bool IsBlank(const Line& line);
     Section* Find(const std::string& section);
     const Section* Find(const std::string& section) const;
     std::vector<Line> preamble_;

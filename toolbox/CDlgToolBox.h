@@ -7,9 +7,10 @@
 #include <memory>
 
 #include "app/ViewMessages.h"
+#include "brushes/BrushSettings.h"
 #include "toolbox/ColorButtonGrid.h"
+#include "toolbox/HlsColour.h"
 
-class BrushSettings;
 class QAbstractButton;
 class QCheckBox;
 class QGroupBox;
@@ -18,13 +19,6 @@ class QPushButton;
 class QScrollBar;
 class QTimer;
 class CDlgToolBoxPrivate;
-
-// Hue, lightness and saturation, each 0..1.
-struct HlsColour {
-    float hue = 0.0f;
-    float lightness = 0.5f;
-    float saturation = 1.0f;
-};
 
 class CDlgToolBox : public QDialog {
     Q_OBJECT
@@ -41,8 +35,8 @@ public:
     // "ばらつき" bar), the path kind and the "閉じる" state applied.
     BrushSettings CurrentBrush();
 
-    int BrushKind() const { return brushKind_; }
-    int PathKind() const { return pathKind_; }
+    int SelectedBrushKind() const { return brushKind_; }
+    int SelectedPathKind() const { return pathKind_; }
     HlsColour CurrentColor() const { return currentColor_; }
     // Sets the colour being painted (the eyedropper uses it) and redraws the colour controls and previews.
     void SetCurrentColor(const HlsColour& colour);

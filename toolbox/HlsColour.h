@@ -1,0 +1,20 @@
+#pragma once
+// Colours as the tool box holds them: hue, lightness and saturation, each 0..1.
+
+#include <QColor>
+
+#include "engine/Metaball.h"
+
+struct HlsColour {
+    float hue = 0.0f;
+    float lightness = 0.5f;
+    float saturation = 1.0f;
+    bool operator==(const HlsColour&) const = default;
+};
+
+// The colour as floats (hue × 360 through the shared conversion).
+PaintColour HlsToPaintColour(float hue, float lightness, float saturation);
+// The colour as bytes, each trunc(channel × 255).
+QColor HlsToQColor(float hue, float lightness, float saturation);
+// A colour with its hue divided by 360.
+HlsColour HlsFromRgb(float red, float green, float blue);
