@@ -1,0 +1,265 @@
+// Paint documents (".mb"): a 52-byte header (magic, version, width, height, count), one record per
+// live metaball (80 bytes with its material block, 24 bytes when it repeats the previous block) and
+// the background's image block.
+
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "engine/PaintCanvas.h"
+#include "persistence/ImageBlock.h"
+#include "persistence/SafeFileWriter.h"
+
+namespace {
+
+constexpr char kMagic[] = "<Gloppo-Canvas>";
+constexpr char kVersion[] = "<1.001>";
+constexpr std::size_t kFieldSize = 20;
+constexpr std::uint64_t kShortRecordSize = 24;
+constexpr int kMaterialFloats = 14;
+// Stored values beyond this magnitude come from no brush; refusing them keeps every later
+// float-to-integer conversion of the engine defined.
+constexpr float kValueLimit = 1.0e6f;
+
+// Sends the bytes of a block to the safe writer; its failures stick, so the last result tells all.
+class SafeBlockWriter : public BlockWriter {
+public:
+    explicit SafeBlockWriter(SafeFileWriter& target) : target(target) {}
+    bool WriteBytes(const void* bytes, std::size_t size) override {
+        return target.Write(bytes, size) == Result::Success;
+    }
+
+private:
+    SafeFileWriter& target;
+};
+
+const float* Floats(const MaterialBlock& block) {
+    return &block.red;
+}
+
+float* Floats(MaterialBlock& block) {
+    return &block.red;
+}
+
+// The outer radius squared is derived, so it does not decide whether a material repeats.
+bool SameMaterial(const MaterialBlock& a, const MaterialBlock& b) {
+    return a.red == b.red && a.green == b.green && a.blue == b.blue && a.innerRadius == b.innerRadius &&
+           a.outerRadius == b.outerRadius && a.thickness == b.thickness && a.reserved1 == b.reserved1 &&
+           a.reserved2 == b.reserved2 && a.transparency == b.transparency && a.highlight == b.highlight &&
+           a.reserved3 == b.reserved3 && a.reserved4 == b.reserved4 && a.rainbow == b.rainbow;
+}
+
+bool WriteField(BlockWriter& out, const char* text) {
+    char field[kFieldSize] = {};
+    std::memcpy(field, text, std::strlen(text));
+    return out.WriteBytes(field, kFieldSize);
+}
+
+// The text of a field is what stands before its first NUL; a field without one matches nothing.
+bool FieldMatches(const char (&field)[kFieldSize], const char* text) {
+    const void* nul = std::memchr(field, 0, kFieldSize);
+    if (!nul) {
+        return false;
+    }
+    const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(nul) - field);
+    return length == std::strlen(text) && std::memcmp(field, text, length) == 0;
+}
+
+bool Sane(float v) {
+    return std::isfinite(v) && std::fabs(v) <= kValueLimit;
+}
+
+int Percent(std::int64_t done, std::int64_t total) {
+    return static_cast<int>(static_cast<float>(done) / static_cast<float>(total) * 100.0f);
+}
+
+struct StoredMetaball {
+    MaterialBlock block;
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+};
+
+// Everything a document holds, read and checked before the canvas is touched.
+struct DocumentContents {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::vector<StoredMetaball> metaballs;
+    RasterImage background;
+};
+
+ResultCode ReadRecord(BlockReader& in, MaterialBlock& previous, StoredMetaball& out) {
+    std::int32_t repeat = 0;
+    if (!in.ReadInt32(repeat)) {
+        return Result::FileReadFailed;
+    }
+    if (repeat == 0) {
+        MaterialBlock block;
+        for (int k = 0; k < kMaterialFloats; ++k) {
+            if (!in.ReadFloat(Floats(block)[k])) {
+                return Result::FileReadFailed;
+            }
+        }
+        previous = block;
+    }
+    out.block = previous;
+    std::int32_t id = 0;
+    std::int32_t state = 0;
+    if (!in.ReadInt32(id) || !in.ReadInt32(state) || !in.ReadFloat(out.x) || !in.ReadFloat(out.y) ||
+        !in.ReadFloat(out.z)) {
+        return Result::FileReadFailed;
+    }
+    for (int k = 0; k < kMaterialFloats; ++k) {
+        if (!Sane(Floats(out.block)[k])) {
+            return Result::UnsupportedFormat;
+        }
+    }
+    if (!Sane(out.x) || !Sane(out.y) || !Sane(out.z)) {
+        return Result::UnsupportedFormat;
+    }
+    return Result::Success;
+}
+
+ResultCode ReadDocument(const std::string& path, DocumentContents& doc) {
+    BlockReader in;
+    const ResultCode opened = in.Open(path);
+    if (opened != Result::Success) {
+        return opened;
+    }
+    char field[kFieldSize];
+    if (!in.ReadBytes(field, kFieldSize)) {
+        return Result::FileReadFailed;
+    }
+    if (!FieldMatches(field, kMagic)) {
+        return Result::UnsupportedFormat;
+    }
+    if (!in.ReadBytes(field, kFieldSize)) {
+        return Result::FileReadFailed;
+    }
+    if (!FieldMatches(field, kVersion)) {
+        return Result::VersionMismatch;
+    }
+    std::int32_t count = 0;
+    if (!in.ReadInt32(doc.width) || !in.ReadInt32(doc.height) || !in.ReadInt32(count)) {
+        return Result::FileReadFailed;
+    }
+    if (doc.width < 1 || doc.height < 1 || doc.width > MaxImageSide || doc.height > MaxImageSide ||
+        count < 0) {
+        return Result::UnsupportedFormat;
+    }
+    // The records and a background of the canvas's size must fit in what is left, so a few bytes
+    // claiming a huge canvas or count never lead to a huge allocation.
+    const std::uint64_t smallestRest =
+        static_cast<std::uint64_t>(count) * kShortRecordSize + ImageBlockSize(doc.width, doc.height, 1, 1);
+    if (in.Remaining() < smallestRest) {
+        return Result::FileReadFailed;
+    }
+    try {
+        doc.metaballs.resize(static_cast<std::size_t>(count));
+    } catch (const std::bad_alloc&) {
+        return Result::OutOfMemory;
+    } catch (const std::length_error&) {
+        return Result::OutOfMemory;
+    }
+    MaterialBlock previous;
+    for (StoredMetaball& m : doc.metaballs) {
+        const ResultCode read = ReadRecord(in, previous, m);
+        if (read != Result::Success) {
+            return read;
+        }
+    }
+    const ResultCode image = ReadImageBlock(&in, doc.background);
+    if (image != Result::Success) {
+        return image;
+    }
+    // The background is composed pixel by pixel under the canvas, so it must cover it exactly.
+    if (doc.background.width != doc.width || doc.background.height != doc.height) {
+        return Result::UnsupportedFormat;
+    }
+    return Result::Success;
+}
+
+} // namespace
+
+ResultCode PaintCanvas::SavePaintFile(const std::string& path) {
+    if (!store) {
+        return Result::NoData;
+    }
+    SafeFileWriter file(path);
+    if (file.Open() != Result::Success) {
+        return Result::FileOpenFailed;
+    }
+    SafeBlockWriter out(file);
+    std::int32_t count = 0;
+    for (const Metaball& m : store->records) {
+        if (m.state != MetaballErased) {
+            ++count;
+        }
+    }
+    bool ok = WriteField(out, kMagic) && WriteField(out, kVersion) && out.WriteInt32(width) &&
+              out.WriteInt32(height) && out.WriteInt32(count);
+    MaterialBlock previous;
+    const std::int32_t total = store->Count();
+    for (std::int32_t i = 0; ok && i < total; ++i) {
+        if (progressTarget) {
+            progressTarget->ReportProgress(ProgressWriting, Percent(i + 1, total));
+        }
+        const Metaball& m = store->records[static_cast<std::size_t>(i)];
+        if (m.state == MetaballErased) {
+            continue;
+        }
+        const MaterialBlock& block = m;
+        const bool repeat = i > 0 && SameMaterial(block, previous);
+        ok = out.WriteInt32(repeat ? 1 : 0);
+        if (ok && !repeat) {
+            for (int k = 0; ok && k < kMaterialFloats; ++k) {
+                ok = out.WriteFloat(Floats(block)[k]);
+            }
+            previous = block;
+        }
+        ok = ok && out.WriteInt32(m.id) && out.WriteInt32(static_cast<std::int8_t>(m.state)) &&
+             out.WriteFloat(m.x) && out.WriteFloat(m.y) && out.WriteFloat(m.z);
+    }
+    if (!ok) {
+        file.Discard();
+        return Result::FileWriteFailed;
+    }
+    const ResultCode image = WriteImageBlock(backgroundImage, &out);
+    if (image != Result::Success) {
+        file.Discard();
+        return image;
+    }
+    return file.Commit();
+}
+
+ResultCode PaintCanvas::LoadPaintFile(const std::string& path) {
+    DocumentContents doc;
+    const ResultCode read = ReadDocument(path, doc);
+    if (read != Result::Success) {
+        return read;
+    }
+    const ResultCode created = Create(doc.width, doc.height);
+    if (created != Result::Success) {
+        return created;
+    }
+    const std::int64_t total = static_cast<std::int64_t>(doc.metaballs.size());
+    std::vector<Metaball> one(1);
+    for (std::int64_t i = 0; i < total; ++i) {
+        if (progressTarget) {
+            progressTarget->ReportProgress(ProgressReading, Percent(i + 1, total));
+        }
+        const StoredMetaball& stored = doc.metaballs[static_cast<std::size_t>(i)];
+        Metaball m;
+        MetaballFromTemplate(m, stored.x, stored.y, stored.z, stored.block);
+        one[0] = m;
+        UpdateRect rect = UpdateRect::Empty();
+        const ResultCode added = AddMetaballs(one, rect);
+        if (added != Result::Success) {
+            return added;
+        }
+    }
+    backgroundImage = std::move(doc.background);
+    return Result::Success;
+}
