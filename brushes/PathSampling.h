@@ -66,7 +66,8 @@ struct BezierPiece {
 float BezierLength(const BezierPiece& piece);
 CanvasPoint BezierPoint(const BezierPiece& piece, float t);
 
-// The pieces of the curve through `points`; a piece whose chord is shorter than 0.01 is left out.
+// The cubic pieces of the curve through `points` (tension 0.35); an open curve's end pieces take their
+// outer control point halfway to the inner one.
 std::vector<BezierPiece> CurvePieces(const std::vector<CanvasPoint>& points, bool closed);
 
 // The samples of one piece at the given spacing: -21 (BelowMinimum) and nothing for a chord
