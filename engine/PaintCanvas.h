@@ -109,10 +109,10 @@ public:
     RasterImage backgroundImage;
     std::unique_ptr<MetaballStore> store;
     std::unique_ptr<MetaballGrid> grid;
-    std::vector<SurfaceRecord> surface;     // row-major, empty while absent
-    std::vector<std::uint8_t> dirtyFlags;   // 1: recomputed by the next render
-    std::vector<std::uint8_t> paintedMask;  // 1 where there was paint when the last operation ended
-    std::vector<float> heightSnapshot;      // surface height when the last operation ended
+    std::vector<SurfaceRecord> surface;    // row-major, empty while absent
+    std::vector<std::uint8_t> dirtyFlags;  // 1: recomputed by the next render
+    std::vector<std::uint8_t> paintedMask; // 1 where there was paint when the last operation ended
+    std::vector<float> heightSnapshot;     // surface height when the last operation ended
 
     std::vector<std::int32_t> changedIds;
     std::vector<PaintColour> oldColours;
@@ -143,12 +143,17 @@ public:
     void ReleaseBuffers();
     bool HasBuffers() const { return store && grid && !surface.empty(); }
     void MarkDirty(const UpdateRect& rect, std::uint8_t value);
+    // Copies the background into the rendered image over the whole canvas; the code of that copy.
+    ResultCode CopyBackgroundToRendered();
 
     std::size_t PixelIndex(std::int32_t col, std::int32_t row) const {
-        return static_cast<std::size_t>(row) * static_cast<std::size_t>(width) + static_cast<std::size_t>(col);
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+               static_cast<std::size_t>(col);
     }
     SurfaceRecord& Surface(std::int32_t col, std::int32_t row) { return surface[PixelIndex(col, row)]; }
-    const SurfaceRecord& Surface(std::int32_t col, std::int32_t row) const { return surface[PixelIndex(col, row)]; }
+    const SurfaceRecord& Surface(std::int32_t col, std::int32_t row) const {
+        return surface[PixelIndex(col, row)];
+    }
 
     // Deposition.
     ResultCode AddMetaballs(const std::vector<Metaball>& list, UpdateRect& out);

@@ -1,0 +1,196 @@
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "engine/PaintCanvas.h"
+#include "engine/Truncate.h"
+
+namespace {
+
+// Distance from a coordinate to the nearer of the two edge lines of cell `index`; the nearer edge
+// even when the coordinate lies inside the cell, so a pixel counts as reached by its nearest corner.
+float DistanceToNearerEdge(float centre, std::int32_t index) {
+    const float toLow = std::fabs(centre - static_cast<float>(index));
+    const float toHigh = std::fabs(centre - static_cast<float>(index + 1));
+    return std::min(toLow, toHigh);
+}
+
+bool AcceptedByDrawingArea(std::uint8_t painted, std::int32_t area) {
+    if (area == DrawingAreaBoth) {
+        return true;
+    }
+    if (area == DrawingAreaForeground && painted == 0) {
+        return false;
+    }
+    if (area == DrawingAreaBackground && painted == 1) {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+ResultCode PaintCanvas::AddMetaballs(const std::vector<Metaball>& list, UpdateRect& out) {
+    if (!store || !grid || paintedMask.empty()) {
+        return Result::NoData;
+    }
+    out = UpdateRect::Empty();
+    for (const Metaball& source : list) {
+        // Compared as floats, which matches trunc() for finite values and rejects NaN.
+        if (!(source.x > -1.0f && source.x < static_cast<float>(width) && source.y > -1.0f &&
+              source.y < static_cast<float>(height))) {
+            continue;
+        }
+        const std::int32_t col = TruncToInt(source.x);
+        const std::int32_t row = TruncToInt(source.y);
+        if (!AcceptedByDrawingArea(paintedMask[PixelIndex(col, row)], drawingArea)) {
+            continue;
+        }
+        Metaball m = source;
+        m.id = store->Count();
+        m.state = MetaballLive;
+        try {
+            store->records.push_back(m);
+            changedIds.push_back(m.id);
+        } catch (const std::bad_alloc&) {
+            return Result::OutOfMemory;
+        }
+        const ResultCode code = InsertIntoGrid(m);
+        if (code != Result::Success) {
+            return code;
+        }
+        out.Union(MetaballBounds(m));
+    }
+    if (out.valid) {
+        out.Clamp(width, height);
+    }
+    return Result::Success;
+}
+
+ResultCode PaintCanvas::InsertIntoGrid(const Metaball& m) {
+    if (!grid || grid->width == 0 || grid->height == 0) {
+        return Result::NoData;
+    }
+    const float radius = m.outerRadius;
+    const float radiusSq = m.outerRadiusSq;
+    const std::int32_t firstRow = std::max(0, TruncToInt(m.y - radius));
+    const std::int32_t lastRow =
+        std::min(TruncToInt(static_cast<double>(m.y + radius) - 1e-6), grid->height - 1);
+    for (std::int32_t r = firstRow; r <= lastRow; ++r) {
+        const float dy = DistanceToNearerEdge(m.y, r);
+        const float dySq = dy * dy;
+        if (radiusSq - dySq < 0.0f) {
+            continue;
+        }
+        const float chord = static_cast<float>(std::sqrt(static_cast<double>(radiusSq - dySq)));
+        const std::int32_t firstCol = std::max(0, TruncToInt(m.x - chord));
+        const std::int32_t lastCol =
+            std::min(TruncToInt(static_cast<double>(m.x + chord) - 1e-6), grid->width - 1);
+        for (std::int32_t k = firstCol; k <= lastCol; ++k) {
+            const float dx = DistanceToNearerEdge(m.x, k);
+            const float q = radiusSq - (dx * dx + dySq);
+            if (q < 0.0f) {
+                continue;
+            }
+            const float h = static_cast<float>(std::sqrt(static_cast<double>(q))) * m.thickness;
+            const PixelEntry entry{m.id, m.z - h, m.z + h};
+            const ResultCode code = grid->At(k, r).Insert(entry);
+            if (code != Result::Success) {
+                return code;
+            }
+        }
+    }
+    return Result::Success;
+}
+
+float PaintCanvas::MetaballFromTemplate(Metaball& out, float x, float y, float z,
+                                        const MaterialBlock& templ) {
+    out.red = templ.red;
+    out.green = templ.green;
+    out.blue = templ.blue;
+    out.innerRadius = templ.innerRadius;
+    out.thickness = templ.thickness;
+    out.transparency = templ.transparency;
+    out.highlight = templ.highlight;
+    out.reserved3 = templ.reserved3;
+    out.reserved4 = templ.reserved4;
+    out.rainbow = templ.rainbow;
+    out.outerRadius = std::max(templ.innerRadius, templ.outerRadius);
+    out.outerRadiusSq = out.outerRadius * out.outerRadius;
+    out.x = x;
+    out.y = y;
+    out.z = z;
+    return out.outerRadiusSq;
+}
+
+UpdateRect PaintCanvas::MetaballBounds(const Metaball& m) {
+    const float r = m.outerRadius;
+    return UpdateRect::Make(TruncToInt(m.x - r) - 1, TruncToInt(m.y - r) - 1, TruncToInt(m.x + r) + 1,
+                            TruncToInt(m.y + r) + 1);
+}
+
+UpdateRect PaintCanvas::MetaballBounds(std::int32_t id) const {
+    if (!store || !store->Contains(id)) {
+        return UpdateRect::Empty();
+    }
+    return MetaballBounds(store->records[static_cast<std::size_t>(id)]);
+}
+
+float PaintCanvas::BaseHeight(float x, float y, float window) const {
+    if (heightMode == 0) {
+        return planeHeight;
+    }
+    if (heightSnapshot.empty()) {
+        return 0.0f;
+    }
+    const float half = window * 0.5f;
+    const std::int32_t col0 = std::max(0, TruncToInt(x - half));
+    const std::int32_t col1 = std::min(TruncToInt(x + half), width - 1);
+    const std::int32_t row0 = std::max(0, TruncToInt(y - half));
+    const std::int32_t row1 = std::min(TruncToInt(y + half), height - 1);
+    float sum = 0.0f;
+    std::int32_t count = 0;
+    for (std::int32_t row = row0; row <= row1; ++row) {
+        for (std::int32_t col = col0; col <= col1; ++col) {
+            sum += heightSnapshot[PixelIndex(col, row)];
+            ++count;
+        }
+    }
+    return count > 0 ? sum / static_cast<float>(count) : 0.0f;
+}
+
+void PaintCanvas::BeginOperation() {
+    operationOpen = 1;
+    pendingRect = UpdateRect::Empty();
+    changedIds.clear();
+    oldColours.clear();
+    newColours.clear();
+    oldPositions.clear();
+    newPositions.clear();
+}
+
+void PaintCanvas::EndOperation() {
+    if (operationOpen != 1) {
+        return;
+    }
+    operationOpen = 0;
+    UpdateRect bounds = pendingRect;
+    if (!bounds.valid || surface.empty()) {
+        return;
+    }
+    bounds.Clamp(width, height);
+    if (!bounds.valid) {
+        return;
+    }
+    for (std::int32_t y = bounds.y0; y <= bounds.y1; ++y) {
+        for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
+            heightSnapshot[PixelIndex(x, y)] = Surface(x, y).surfaceZ;
+        }
+    }
+    MarkDirty(bounds, 1);
+    for (std::int32_t y = bounds.y0; y <= bounds.y1; ++y) {
+        for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
+            paintedMask[PixelIndex(x, y)] = Surface(x, y).coverage != 0.0f ? 1 : 0;
+        }
+    }
+}

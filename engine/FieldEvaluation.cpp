@@ -1,0 +1,150 @@
+#include "engine/FieldEvaluation.h"
+
+#include <algorithm>
+#include <cmath>
+
+float MetaballField(const Metaball& m, float px, float py, float pz) {
+    const float dx = px - m.x;
+    const float dy = py - m.y;
+    const float dz = (pz - m.z) / m.thickness;
+    const float s = dx * dx + dy * dy + dz * dz;
+    // Written as "not inside" so that a flat metaball (thickness 0) at its own height adds nothing
+    // instead of a NaN that would spoil every sum it enters.
+    if (!(s <= m.outerRadiusSq)) {
+        return 0.0f;
+    }
+    const float d = static_cast<float>(std::sqrt(static_cast<double>(s)));
+    if (d >= m.outerRadius) {
+        return 0.0f;
+    }
+    if (d < m.innerRadius) {
+        return static_cast<float>(1.0 - (0.5 / static_cast<double>(m.innerRadius)) * static_cast<double>(d));
+    }
+    const float falloff = (m.outerRadius - d) / (m.outerRadius - m.innerRadius);
+    return 0.5f * (falloff * falloff);
+}
+
+bool SampleHeightRange(const PixelList& list, const MetaballStore& store, HeightRange& range) {
+    float top = -1e10f;
+    float bottom = 1e10f;
+    bool anyLive = false;
+    for (std::int32_t i = 0; i < list.count; ++i) {
+        const PixelEntry& entry = list.entries[i];
+        if (!store.records[static_cast<std::size_t>(entry.id)].IsLive()) {
+            continue;
+        }
+        anyLive = true;
+        top = std::max(top, entry.top);
+        bottom = std::min(bottom, entry.bottom);
+    }
+    if (!anyLive) {
+        return false;
+    }
+    // The search never goes below the canvas plane.
+    if (bottom < 0.0f) {
+        bottom = 0.0f;
+    }
+    if (bottom >= top) {
+        return false;
+    }
+    range.bottom = bottom;
+    range.top = top;
+    return true;
+}
+
+namespace {
+
+// Sum of the fields at height z of the leading entries that reach up to z; the list is sorted by
+// descending top, so the scan ends at the first entry that lies wholly below z.
+float FieldSumFromAbove(const PixelList& list, const MetaballStore& store, float sx, float sy, float z) {
+    float sum = 0.0f;
+    for (std::int32_t i = 0; i < list.count; ++i) {
+        const PixelEntry& entry = list.entries[i];
+        if (entry.top < z) {
+            break;
+        }
+        const Metaball& m = store.records[static_cast<std::size_t>(entry.id)];
+        if (m.IsLive()) {
+            sum += MetaballField(m, sx, sy, z);
+        }
+    }
+    return sum;
+}
+
+} // namespace
+
+bool SearchSurface(const PixelList& list, const MetaballStore& store, const HeightRange& range,
+                   float threshold, float step, float sx, float sy, float& surfaceZ) {
+    const float zTop = static_cast<float>(static_cast<double>(range.top) + 0.01);
+    const float zBottom = static_cast<float>(static_cast<double>(range.bottom) - 0.01);
+    if (zBottom > zTop) {
+        return false;
+    }
+    float z = zTop;
+    float previousZ = zTop;
+    float previousSum = 0.0f;
+    do {
+        const float sum = FieldSumFromAbove(list, store, sx, sy, z);
+        if (sum == threshold || (previousSum <= threshold && threshold <= sum) ||
+            (sum <= threshold && threshold <= previousSum)) {
+            if (sum != previousSum) {
+                surfaceZ = previousZ + (threshold - previousSum) * (z - previousZ) / (sum - previousSum);
+            } else {
+                surfaceZ = z;
+            }
+            return true;
+        }
+        previousZ = z;
+        previousSum = sum;
+        z = z - step;
+    } while (z >= zBottom);
+    return false;
+}
+
+bool EvaluateMaterial(const PixelList& list, const MetaballStore& store, float sx, float sy, float sz,
+                      SampleMaterial& material) {
+    float fieldSum = 0.0f;
+    float colourWeight = 0.0f;
+    float red = 0.0f;
+    float green = 0.0f;
+    float blue = 0.0f;
+    float transparency = 0.0f;
+    float highlight = 0.0f;
+    float rainbow = 0.0f;
+    for (std::int32_t i = 0; i < list.count; ++i) {
+        const Metaball& m = store.records[static_cast<std::size_t>(list.entries[i].id)];
+        if (!m.IsLive()) {
+            continue;
+        }
+        const float w = MetaballField(m, sx, sy, sz);
+        // 0 for opaque paint, 1 for clear paint, rising steeply near 0.
+        const float t =
+            static_cast<float>(std::sqrt(static_cast<double>((2.0f - m.transparency) * m.transparency)));
+        const float c = (1.0f - t) * w;
+        fieldSum += w;
+        colourWeight += c;
+        red += c * m.red;
+        green += c * m.green;
+        blue += c * m.blue;
+        transparency += t * w;
+        highlight += m.highlight * w;
+        rainbow += m.rainbow * w;
+    }
+    if (!(fieldSum > 0.0f)) {
+        return false;
+    }
+    material.fieldSum = fieldSum;
+    if (colourWeight != 0.0f) {
+        material.red = std::min(red / colourWeight, 1.0f);
+        material.green = std::min(green / colourWeight, 1.0f);
+        material.blue = std::min(blue / colourWeight, 1.0f);
+    } else {
+        material.red = 0.0f;
+        material.green = 0.0f;
+        material.blue = 0.0f;
+    }
+    material.transparency = transparency / fieldSum;
+    material.highlight = highlight / fieldSum;
+    material.rainbow = rainbow / fieldSum;
+    return true;
+}

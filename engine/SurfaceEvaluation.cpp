@@ -1,0 +1,169 @@
+#include <algorithm>
+
+#include "engine/FieldEvaluation.h"
+#include "engine/RenderPasses.h"
+
+void UpdatePixel(PaintCanvas& canvas, std::int32_t col, std::int32_t row, std::int32_t samples) {
+    SurfaceRecord& record = canvas.Surface(col, row);
+    const PixelList& list = canvas.grid->At(col, row);
+    const MetaballStore& store = *canvas.store;
+    std::int32_t hits = 0;
+    float sumZ = 0.0f;
+    float sumRed = 0.0f;
+    float sumGreen = 0.0f;
+    float sumBlue = 0.0f;
+    float sumTransparency = 0.0f;
+    float sumHighlight = 0.0f;
+    float sumRainbow = 0.0f;
+    const float h = 1.0f / static_cast<float>(samples);
+    if (list.count > 0) {
+        for (std::int32_t j = 0; j < samples; ++j) {
+            const float sy = SampleCoordinate(row, j, h);
+            for (std::int32_t k = 0; k < samples; ++k) {
+                const float sx = SampleCoordinate(col, k, h);
+                HeightRange range;
+                float z = 0.0f;
+                SampleMaterial material;
+                if (!SampleHeightRange(list, store, range) ||
+                    !SearchSurface(list, store, range, canvas.grid->surfaceThreshold,
+                                   canvas.grid->surfaceStep, sx, sy, z) ||
+                    !EvaluateMaterial(list, store, sx, sy, z, material)) {
+                    continue;
+                }
+                ++hits;
+                sumZ += z;
+                sumRed += material.red;
+                sumGreen += material.green;
+                sumBlue += material.blue;
+                sumTransparency += material.transparency;
+                sumHighlight += material.highlight;
+                sumRainbow += material.rainbow;
+            }
+        }
+    }
+    if (hits > 0) {
+        const float n = static_cast<float>(hits);
+        record.surfaceZ = sumZ / n;
+        record.red = std::min(sumRed / n, 1.0f);
+        record.green = std::min(sumGreen / n, 1.0f);
+        record.blue = std::min(sumBlue / n, 1.0f);
+        record.transparency = sumTransparency / n;
+        record.highlight = sumHighlight / n;
+        record.rainbow = sumRainbow / n;
+        record.coverage = std::min(n * (h * h), 1.0f);
+    } else {
+        record.coverage = 0.0f;
+        record.surfaceZ = 0.0f;
+        record.red = 0.0f;
+        record.green = 0.0f;
+        record.blue = 0.0f;
+        record.transparency = 0.0f;
+        record.highlight = 0.0f;
+        record.rainbow = 0.0f;
+    }
+    // The transmission pass sets it again for transparent pixels.
+    record.transmission = 0.0f;
+}
+
+bool IsEdgePixel(const PaintCanvas& canvas, std::int32_t col, std::int32_t row) {
+    std::int32_t painted = 0;
+    std::int32_t bare = 0;
+    for (std::int32_t y = std::max(row - 1, 0); y <= std::min(row + 1, canvas.height - 1); ++y) {
+        for (std::int32_t x = std::max(col - 1, 0); x <= std::min(col + 1, canvas.width - 1); ++x) {
+            if (canvas.Surface(x, y).coverage != 0.0f) {
+                ++painted;
+            } else {
+                ++bare;
+            }
+        }
+    }
+    return painted > 0 && bare > 0;
+}
+
+void ComputeNormal(PaintCanvas& canvas, std::int32_t col, std::int32_t row) {
+    const auto painted = [&canvas](std::int32_t x, std::int32_t y) {
+        return canvas.Surface(x, y).coverage != 0.0f;
+    };
+    const std::int32_t left = (col - 1 >= 0 && painted(col - 1, row)) ? col - 1 : col;
+    const std::int32_t right = (col + 1 < canvas.width && painted(col + 1, row)) ? col + 1 : col;
+    const std::int32_t below = (row - 1 >= 0 && painted(col, row - 1)) ? row - 1 : row;
+    const std::int32_t above = (row + 1 < canvas.height && painted(col, row + 1)) ? row + 1 : row;
+    float dx = 0.0f;
+    float dzx = 1.0f;
+    if (left != right) {
+        dx = static_cast<float>(right - left);
+        dzx = canvas.Surface(right, row).surfaceZ - canvas.Surface(left, row).surfaceZ;
+    }
+    float dy = 0.0f;
+    float dzy = 1.0f;
+    if (below != above) {
+        dy = static_cast<float>(above - below);
+        dzy = canvas.Surface(col, above).surfaceZ - canvas.Surface(col, below).surfaceZ;
+    }
+    // Cross product of (dx, 0, dzx) and (0, dy, dzy).
+    canvas.Surface(col, row).normal.Set(-dy * dzx, -dx * dzy, dx * dy);
+}
+
+ResultCode PaintCanvas::Render(UpdateRect& rect) {
+    if (rect.valid && width >= 1 && height >= 1) {
+        rect.Clamp(width, height);
+    }
+    // A canvas without buffers has nothing to evaluate.
+    if (rect.valid && HasBuffers()) {
+        const UpdateRect bounds = rect;
+        const auto dirty = [this](std::int32_t x, std::int32_t y) {
+            return dirtyFlags[PixelIndex(x, y)] == 1;
+        };
+
+        ForEachRow(bounds, [&](std::int32_t y) {
+            for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
+                if (dirty(x, y)) {
+                    UpdatePixel(*this, x, y, 1);
+                }
+            }
+        });
+
+        if (antiAliasing == 1) {
+            ForEachRow(bounds, [&](std::int32_t y) {
+                for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
+                    Surface(x, y).edgeFlag = 0;
+                }
+            });
+            ForEachRow(bounds, [&](std::int32_t y) {
+                for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
+                    if (dirty(x, y) && Surface(x, y).edgeFlag == 0 && IsEdgePixel(*this, x, y)) {
+                        Surface(x, y).edgeFlag = 1;
+                    }
+                }
+            });
+            ForEachRow(bounds, [&](std::int32_t y) {
+                for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
+                    if (dirty(x, y) && Surface(x, y).edgeFlag == 1) {
+                        UpdatePixel(*this, x, y, antiAliasingSamples);
+                    }
+                }
+            });
+        }
+
+        ForEachRow(bounds, [&](std::int32_t y) {
+            for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
+                if (dirty(x, y) && Surface(x, y).coverage != 0.0f) {
+                    ComputeNormal(*this, x, y);
+                }
+            }
+        });
+
+        ForEachRow(bounds, [&](std::int32_t y) {
+            for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
+                if (dirty(x, y) && Surface(x, y).transparency > 0.0f) {
+                    TransmitLight(*this, x, y);
+                }
+            }
+        });
+    }
+    Compose(rect);
+    if (rect.valid) {
+        pendingRect.Union(rect);
+    }
+    return Result::Success;
+}
