@@ -5,7 +5,7 @@
 #include <QPen>
 #include <new>
 
-#include "toolbox/HlsColour.h"
+#include "toolbox/ToolColour.h"
 
 int ColorButtonGrid::Build(int w, int h, int r, int c) {
     cells_.clear();
@@ -78,7 +78,7 @@ void ColorButtonGrid::Draw(QPainter& painter, int clientHeight) const {
             const QRect area(QPoint(cell.left, clientHeight - cell.bottom),
                              QPoint(cell.right, clientHeight - cell.top));
             if (cell.used) {
-                painter.fillRect(area, HlsToQColor(cell.hue, cell.lightness, cell.saturation));
+                painter.fillRect(area, ToolColourToQColor(cell.hue, cell.lightness, cell.saturation));
             } else {
                 painter.fillRect(area, Qt::white);
                 painter.fillRect(area, QBrush(QColor(128, 128, 128), Qt::DiagCrossPattern));
