@@ -7,35 +7,42 @@
 #include <functional>
 
 #include "app/ViewMessages.h"
+#include "background/BackgroundSettings.h"
+#include "brushes/StrokeServices.h"
 #include "engine/ResultCode.h"
 #include "persistence/RasterImage.h"
 #include "toolbox/ColorButtonGrid.h"
 
 class QAbstractButton;
 class QLineEdit;
+class PaintedFrame;
 
-class CDlgBackground : public QDialog {
+class CDlgBackground : public QDialog, public CanvasSettingsSource {
     Q_OBJECT
 public:
     CDlgBackground(ViewMessageTarget* view, QWidget* parent);
     ~CDlgBackground() override;
 
-    // Settings read by the view and the stroke code.
-    int DrawingArea() const; // 3 both, 1 only on paint, 2 only on bare background
-    int HeightMode() const;  // 1 on the paint, 0 on the plane
+    // Settings read by the view and the stroke code, from the controls at the moment of the call.
+    int DrawingArea() const; // 3 both (1054), 1 only on paint (1055), 2 only on bare background (1056)
+    int HeightMode() const;  // 1 on the paint (1057), 0 on the plane (1058)
     int PlaneHeight() const; // signed integer of field 1059
-    int GridSpacing() const; // signed integer of field 1060
+    int GridSpacing() const; // signed integer of field 1060; below 1 means no grid
     bool Snap() const;       // check box 1089
-    QColor GridColour() const { return gridColour_; }
+    QColor GridColour() const { return ToQColor(settings_.gridColour); }
+    RgbBytes GridColourBytes() const { return settings_.gridColour; }
+    CanvasDrawingSettings DrawingSettings() const override;
 
     // The background as last generated here or copied from the canvas; always the canvas's size.
-    RasterImage& WorkingImage() { return workingImage_; }
-    const RasterImage& WorkingImage() const { return workingImage_; }
-    void SetWorkingImage(const RasterImage& image) { workingImage_ = image; }
+    RasterImage& WorkingImage() { return settings_.workingImage; }
+    const RasterImage& WorkingImage() const { return settings_.workingImage; }
+    void SetWorkingImage(const RasterImage& image) { settings_.workingImage = image; }
 
-    QColor SolidColour() const { return solidColour_; }
-    QColor GradientColour1() const { return gradientColour1_; }
-    QColor GradientColour2() const { return gradientColour2_; }
+    QColor SolidColour() const { return ToQColor(settings_.solidColour); }
+    QColor GradientColour1() const { return ToQColor(settings_.gradientColour1); }
+    QColor GradientColour2() const { return ToQColor(settings_.gradientColour2); }
+    // The colour buttons: 1031 solid, 1032 gradient 1, 1033 gradient 2, 1034 grid.
+    QColor ButtonColour(int id) const;
 
     // The generating commands with their notifications (101, then 1 on success, then 102).
     void GenerateSolid();
@@ -43,6 +50,8 @@ public:
     void GenerateRainbow();
     void LoadFromFile();
     void LoadFromClipboardCommand();
+    // A left click at a point in the dialog's client coordinates: picks a preset grid colour.
+    void PickSwatch(QPoint point);
 
     // Seams for the platform dialogs and the clipboard; tests replace them.
     std::function<QString()> chooseBitmapFile;                     // empty string: cancelled
@@ -52,19 +61,22 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    void reject() override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    static QColor ToQColor(const RgbBytes& c) { return QColor(c.red, c.green, c.blue); }
+    void BuildControls();
     void Send(int wParam);
-    void ChooseColour(QColor& colour, QAbstractButton* button);
-    void FillFromPicture(ResultCode loadCode, RasterImage& picture);
+    void ChooseColour(int id);
+    RgbBytes* ColourOf(int id);
+    void SyncDirections();
+    void FinishPicture(ResultCode code, const RasterImage& picture);
+    void ShowCode(ResultCode code);
+    bool IsChecked(const char* id) const;
 
     ViewMessageTarget* view_ = nullptr;
-    RasterImage workingImage_;
-    QColor solidColour_{255, 255, 255};
-    QColor gradientColour1_{0, 200, 255};
-    QColor gradientColour2_{255, 255, 255};
-    QColor gridColour_{128, 128, 128};
+    BackgroundSettings settings_;
     ColorButtonGrid swatches_;
+    PaintedFrame* swatchFrame_ = nullptr;
 };

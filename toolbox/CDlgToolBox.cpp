@@ -17,6 +17,7 @@
 #include "toolbox/ColourImages.h"
 #include "toolbox/DialogUnits.h"
 #include "toolbox/KindButton.h"
+#include "toolbox/PaintedFrame.h"
 #include "toolbox/RasterImageQt.h"
 
 namespace {

@@ -36,15 +36,3 @@ void KindButton::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRect(box.left, box.top, box.width, box.height), face);
 }
-
-PaintedFrame::PaintedFrame(const QString& id, QWidget* parent) : QWidget(parent) {
-    setObjectName(id);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-}
-
-void PaintedFrame::paintEvent(QPaintEvent*) {
-    if (painter_) {
-        QPainter painter(this);
-        painter_(painter);
-    }
-}

@@ -3,7 +3,6 @@
 // its kind is the selected one, else the not-selected face, fitted into the button.
 
 #include <QAbstractButton>
-#include <functional>
 
 #include "toolbox/ButtonFaces.h"
 
@@ -25,20 +24,4 @@ private:
     bool current_ = false;
     QImage selectedFace_;
     QImage notSelectedFace_;
-};
-
-// A frame of the dialog that is painted by its owner; mouse events pass through to the dialog, which
-// routes picks by position.
-class PaintedFrame : public QWidget {
-    Q_OBJECT
-public:
-    using Painter = std::function<void(QPainter& painter)>;
-    PaintedFrame(const QString& id, QWidget* parent);
-    void SetPainter(Painter painter) { painter_ = std::move(painter); }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    Painter painter_;
 };
