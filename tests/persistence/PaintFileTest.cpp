@@ -296,11 +296,6 @@ struct BrokenFile {
     ResultCode expected;
 };
 
-std::vector<std::uint8_t> Truncated(std::vector<std::uint8_t> bytes, std::size_t size) {
-    bytes.resize(size);
-    return bytes;
-}
-
 std::vector<BrokenFile> BrokenFiles() {
     const MaterialBlock material = DistinctMaterial(0.5f);
     Bytes good;

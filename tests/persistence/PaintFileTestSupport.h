@@ -47,6 +47,11 @@ inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>&
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+inline std::vector<std::uint8_t> Truncated(std::vector<std::uint8_t> bytes, std::size_t size) {
+    bytes.resize(size);
+    return bytes;
+}
+
 inline std::int32_t Int32At(const std::vector<std::uint8_t>& b, std::size_t at) {
     return static_cast<std::int32_t>(
         static_cast<std::uint32_t>(b.at(at)) | (static_cast<std::uint32_t>(b.at(at + 1)) << 8) |
