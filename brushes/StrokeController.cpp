@@ -235,16 +235,21 @@ ResultCode StrokeController::StampAll() {
     return result;
 }
 
-ResultCode StrokeController::EditAlongPath(bool erase) {
-    view.BeginBusy(DrawingText);
+ResultCode StrokeController::SamplePoints() {
     std::vector<CanvasPoint> path;
     const ViewMapping mapping = view.Mapping();
     for (const WindowPoint& p : points) {
         path.push_back(mapping.WindowToCanvas(p));
     }
+    // An arc runs the way the mouse mostly went round its centre.
     const ArcSweep sweep =
         counterclockwiseMoves > clockwiseMoves ? ArcSweep::Counterclockwise : ArcSweep::Clockwise;
-    const ResultCode sampled = brush.SamplePath(path, brush.pathKind, brush.closed, sweep);
+    return brush.SamplePath(path, brush.pathKind, brush.closed, sweep);
+}
+
+ResultCode StrokeController::EditAlongPath(bool erase) {
+    view.BeginBusy(DrawingText);
+    const ResultCode sampled = SamplePoints();
     if (sampled != Result::Success) {
         view.EndBusy();
         return sampled;
@@ -286,14 +291,7 @@ ResultCode StrokeController::CommitPath() {
     if (brush.kind == BrushKind::Recolour) {
         return EditAlongPath(false);
     }
-    std::vector<CanvasPoint> path;
-    const ViewMapping mapping = view.Mapping();
-    for (const WindowPoint& p : points) {
-        path.push_back(mapping.WindowToCanvas(p));
-    }
-    const ArcSweep sweep =
-        counterclockwiseMoves > clockwiseMoves ? ArcSweep::Counterclockwise : ArcSweep::Clockwise;
-    const ResultCode sampled = brush.SamplePath(path, brush.pathKind, brush.closed, sweep);
+    const ResultCode sampled = SamplePoints();
     if (sampled != Result::Success) {
         return sampled;
     }

@@ -102,6 +102,7 @@ private:
 
     // Application helpers.
     void ReadCanvasSettings();
+    ResultCode SamplePoints();
     ResultCode EditAlongPath(bool erase);
     void EditAtStep(bool erase, float x, float y);
     void StirAt(float x, float y);

@@ -71,8 +71,8 @@ TEST_F(StrokeApplication, EraserPathOverEmptyCanvasChangesAndRecordsNothing) {
 }
 
 TEST_F(StrokeApplication, EraserPathErasesWhatItCrossesAndRecordsEachIdOnce) {
-    Deposit(20.5f, 32.5f, 4.0f);
     Deposit(40.5f, 32.5f, 4.0f);
+    Deposit(20.5f, 32.5f, 4.0f); // erased first: the path runs from left to right
     Deposit(40.5f, 10.5f, 4.0f); // away from the path
     UseBrush(BrushKind::Eraser, PathKind::StraightLine, 20.0f);
     Send(E::ButtonDown, 10, 31);
