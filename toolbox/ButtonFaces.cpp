@@ -65,8 +65,14 @@ ResultCode RenderDab(BrushKind kind, float hue, RasterImage& out) {
         brush.particle.blue = rgb.blue;
         brush.brushSize = 40.0f;
     }
-    // Tiny particles would vanish on a button; the patterns keep their layout with fuller grains.
-    if (brush.particle.innerRadius < 2.5f && kind != BrushKind::Simple && kind != BrushKind::RainbowPattern) {
+    if (kind == BrushKind::Simple || kind == BrushKind::RainbowPattern) {
+        brush.brushSize = 60.0f;
+    }
+    // Tiny particles would vanish on a button; the patterns keep their layout with fuller grains, except
+    // the rings, which would merge into a disc.
+    if (kind == BrushKind::Circle) {
+        brush.SetParticleSize(1.2f);
+    } else if (brush.particle.innerRadius < 2.5f && kind != BrushKind::Simple && kind != BrushKind::RainbowPattern) {
         brush.SetParticleSize(2.5f);
     }
     brush.BuildDabPattern();
