@@ -3,27 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-float MetaballField(const Metaball& m, float px, float py, float pz) {
-    const float dx = px - m.x;
-    const float dy = py - m.y;
-    const float dz = (pz - m.z) / m.thickness;
-    const float s = dx * dx + dy * dy + dz * dz;
-    // Written as "not inside" so that a flat metaball (thickness 0) at its own height adds nothing
-    // instead of a NaN that would spoil every sum it enters.
-    if (!(s <= m.outerRadiusSq)) {
-        return 0.0f;
-    }
-    const float d = static_cast<float>(std::sqrt(static_cast<double>(s)));
-    if (d >= m.outerRadius) {
-        return 0.0f;
-    }
-    if (d < m.innerRadius) {
-        return static_cast<float>(1.0 - (0.5 / static_cast<double>(m.innerRadius)) * static_cast<double>(d));
-    }
-    const float falloff = (m.outerRadius - d) / (m.outerRadius - m.innerRadius);
-    return 0.5f * (falloff * falloff);
-}
-
 bool SampleHeightRange(const PixelList& list, const MetaballStore& store, HeightRange& range) {
     float top = -1e10f;
     float bottom = 1e10f;
@@ -117,9 +96,14 @@ bool EvaluateMaterial(const PixelList& list, const MetaballStore& store, float s
             continue;
         }
         const float w = MetaballField(m, sx, sy, sz);
+        if (w == 0.0f) {
+            continue; // adds nothing to any sum
+        }
         // 0 for opaque paint, 1 for clear paint, rising steeply near 0.
-        const float t =
-            static_cast<float>(std::sqrt(static_cast<double>((2.0f - m.transparency) * m.transparency)));
+        const float t = m.transparency == 0.0f
+                            ? 0.0f
+                            : static_cast<float>(
+                                  std::sqrt(static_cast<double>((2.0f - m.transparency) * m.transparency)));
         const float c = (1.0f - t) * w;
         fieldSum += w;
         colourWeight += c;

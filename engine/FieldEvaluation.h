@@ -3,12 +3,33 @@
 // surface in, the search for that surface from above, and the material blended at a point.
 // Shared by surface evaluation and by the transmission of light through transparent paint.
 
+#include <cmath>
 #include <cstdint>
 
 #include "engine/PaintCanvas.h"
 
 // Field of one metaball at a point: 1 at the centre, 0.5 at the inner radius, 0 at the outer radius.
-float MetaballField(const Metaball& m, float px, float py, float pz);
+// Inline because the surface search spends most of its time here.
+inline float MetaballField(const Metaball& m, float px, float py, float pz) {
+    const float dx = px - m.x;
+    const float dy = py - m.y;
+    const float dz = (pz - m.z) / m.thickness;
+    const float s = dx * dx + dy * dy + dz * dz;
+    // Written as "not inside" so that a flat metaball (thickness 0) at its own height adds nothing
+    // instead of a NaN that would spoil every sum it enters.
+    if (!(s <= m.outerRadiusSq)) {
+        return 0.0f;
+    }
+    const float d = static_cast<float>(std::sqrt(static_cast<double>(s)));
+    if (d >= m.outerRadius) {
+        return 0.0f;
+    }
+    if (d < m.innerRadius) {
+        return static_cast<float>(1.0 - (0.5 / static_cast<double>(m.innerRadius)) * static_cast<double>(d));
+    }
+    const float falloff = (m.outerRadius - d) / (m.outerRadius - m.innerRadius);
+    return 0.5f * (falloff * falloff);
+}
 
 struct HeightRange {
     float bottom = 0.0f;

@@ -16,16 +16,16 @@ void UpdatePixel(PaintCanvas& canvas, std::int32_t col, std::int32_t row, std::i
     float sumHighlight = 0.0f;
     float sumRainbow = 0.0f;
     const float h = 1.0f / static_cast<float>(samples);
-    if (list.count > 0) {
+    // Every sample of a pixel reads the same list, so they share one height range.
+    HeightRange range;
+    if (list.count > 0 && SampleHeightRange(list, store, range)) {
         for (std::int32_t j = 0; j < samples; ++j) {
             const float sy = SampleCoordinate(row, j, h);
             for (std::int32_t k = 0; k < samples; ++k) {
                 const float sx = SampleCoordinate(col, k, h);
-                HeightRange range;
                 float z = 0.0f;
                 SampleMaterial material;
-                if (!SampleHeightRange(list, store, range) ||
-                    !SearchSurface(list, store, range, canvas.grid->surfaceThreshold,
+                if (!SearchSurface(list, store, range, canvas.grid->surfaceThreshold,
                                    canvas.grid->surfaceStep, sx, sy, z) ||
                     !EvaluateMaterial(list, store, sx, sy, z, material)) {
                     continue;

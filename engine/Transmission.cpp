@@ -15,10 +15,9 @@ struct Transmitted {
 
 // Marches one sample down through the paint below the surface, one absorption step at a time; false when
 // no paint lies there.
-bool MarchSample(const PixelList& list, const MetaballStore& store, float sx, float sy, float surfaceZ,
-                 float entering, float step, Transmitted& out) {
-    HeightRange range;
-    if (!SampleHeightRange(list, store, range) || range.bottom >= surfaceZ) {
+bool MarchSample(const PixelList& list, const MetaballStore& store, const HeightRange& range, float sx,
+                 float sy, float surfaceZ, float entering, float step, Transmitted& out) {
+    if (range.bottom >= surfaceZ) {
         return false;
     }
     float z = surfaceZ - step;
@@ -75,14 +74,17 @@ void TransmitLight(PaintCanvas& canvas, std::int32_t col, std::int32_t row) {
     float sumBlue = 0.0f;
     float sumRemaining = 0.0f;
     std::int32_t contributing = 0;
-    if (entering > 0.0f && list.count > 0 && samples > 0) {
+    // Every sample of a pixel reads the same list, so they share one height range.
+    HeightRange range;
+    if (entering > 0.0f && list.count > 0 && samples > 0 && SampleHeightRange(list, *canvas.store, range)) {
         const float h = 1.0f / static_cast<float>(samples);
         for (std::int32_t j = 0; j < samples; ++j) {
             const float sy = SampleCoordinate(row, j, h);
             for (std::int32_t k = 0; k < samples; ++k) {
                 const float sx = SampleCoordinate(col, k, h);
                 Transmitted sample;
-                if (MarchSample(list, *canvas.store, sx, sy, record.surfaceZ, entering, step, sample)) {
+                if (MarchSample(list, *canvas.store, range, sx, sy, record.surfaceZ, entering, step,
+                                sample)) {
                     sumRed += sample.red;
                     sumGreen += sample.green;
                     sumBlue += sample.blue;
