@@ -28,6 +28,10 @@ StrokeController::StrokeController(PaintCanvas& canvasRef, ViewServices& viewRef
 void StrokeController::RefreshBrush() {
     if (brushSource != nullptr) {
         brush = brushSource->CurrentBrush();
+        // The tool box's copy carries no built pattern; a stroke under way must still paint with it.
+        if (strokeActive) {
+            brush.BuildDabPattern();
+        }
     }
     ShowGuidance(brush.pathKind);
 }
@@ -50,6 +54,7 @@ void StrokeController::ReadCanvasSettings() {
 void StrokeController::BeginStroke() {
     canvas.antiAliasing = 1;
     ReadCanvasSettings();
+    strokeActive = false; // the pattern is built once, below
     RefreshBrush();
     brush.BuildDabPattern();
     canvas.BeginOperation();

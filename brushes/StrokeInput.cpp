@@ -321,7 +321,8 @@ ResultCode StrokeController::HandleStraightLine(StrokeEvent type, WindowPoint po
     switch (type) {
     case StrokeEvent::ButtonDown:
         AddPoint(point);
-        if (points.size() == 2) {
+        // At least: points collected for another path kind chosen mid-path count as well.
+        if (points.size() >= 2) {
             Hide(preview.pathLine);
             return Commit();
         }
@@ -389,7 +390,7 @@ ResultCode StrokeController::HandleCircumference(StrokeEvent type, WindowPoint p
     switch (type) {
     case StrokeEvent::ButtonDown:
         AddPoint(point);
-        if (points.size() == 2) {
+        if (points.size() >= 2) {
             Hide(preview.radiusLine);
             Hide(preview.circle);
             return Commit();
@@ -424,7 +425,7 @@ ResultCode StrokeController::HandleArc(StrokeEvent type, WindowPoint point) {
             clockwiseMoves = 0;
             counterclockwiseMoves = 0;
             previousCursor = point;
-        } else if (points.size() == 3) {
+        } else if (points.size() >= 3) {
             Hide(preview.radiusLine);
             Hide(preview.secondLine);
             Hide(preview.arc);
@@ -475,7 +476,7 @@ ResultCode StrokeController::HandleRegularPolygon(StrokeEvent type, WindowPoint 
     switch (type) {
     case StrokeEvent::ButtonDown:
         AddPoint(point);
-        if (points.size() == 3) {
+        if (points.size() >= 3) {
             Hide(preview.circle);
             Hide(preview.radiusLine);
             Hide(preview.secondLine);

@@ -287,3 +287,27 @@ TEST_F(StrokeApplication, EndStrokeWithoutAStrokeRecordsNothingAgain) {
     stroke.EndStroke();
     EXPECT_EQ(recorder.records.size(), 1u);
 }
+
+TEST_F(StrokeApplication, RecolourPathRecoloursWhatItCrossesOnce) {
+    Deposit(20.5f, 32.5f, 4.0f);
+    Deposit(40.5f, 10.5f, 4.0f); // away from the path
+    UseBrush(BrushKind::Recolour, PathKind::StraightLine, 20.0f);
+    tools.brush.particle.red = 0.0f;
+    tools.brush.particle.green = 1.0f;
+    tools.brush.particle.blue = 0.0f;
+    Send(E::ButtonDown, 10, 31);
+    Send(E::ButtonDown, 50, 31);
+
+    EXPECT_FLOAT_EQ(canvas.store->records[0].green, 1.0f);
+    EXPECT_FLOAT_EQ(canvas.store->records[1].green, 0.4f);
+    ASSERT_EQ(recorder.records.size(), 1u);
+    const RecordedStroke& r = recorder.records[0];
+    EXPECT_EQ(r.kind, "recolour");
+    // Later dabs find the colour already there and change nothing.
+    EXPECT_EQ(r.ids, (std::vector<std::int32_t>{0}));
+    ASSERT_EQ(r.oldColours.size(), 1u);
+    EXPECT_FLOAT_EQ(r.oldColours[0].green, 0.4f);
+    EXPECT_EQ(view.busyTexts, (std::vector<std::string>{"描画中..."}));
+    EXPECT_EQ(view.busyEnded, 1);
+    EXPECT_EQ(view.ValidBlits(), 1);
+}

@@ -387,3 +387,33 @@ TEST_F(StrokeInput, FreehandMovesPaintOnlyWhileTheButtonIsHeld) {
     Send(E::ButtonUp, 26, 20);
     EXPECT_EQ(recorder.records.size(), 1u);
 }
+
+TEST_F(StrokeInput, ToolBoxChangeWhileCollectingAPathStillPaintsTheNewBrush) {
+    UseBrush(BrushKind::Simple, PathKind::Polyline, 8.0f);
+    Send(E::ButtonDown, 10, 10);
+    Send(E::ButtonUp, 10, 10);
+    // The size bar moves between two clicks; the tool box's record carries no dab pattern.
+    tools.brush.brushSize = 16.0f;
+    tools.brush.dabPattern.clear();
+    stroke.RefreshBrush();
+    Send(E::ButtonDown, 30, 10);
+    Send(E::ButtonUp, 30, 10);
+    Send(E::DoubleClick, 30, 10);
+
+    // 20 pixels at the new spacing of 4.
+    EXPECT_EQ(MetaballCount(), 6);
+    ASSERT_GT(MetaballCount(), 0);
+    EXPECT_FLOAT_EQ(canvas.store->records[0].innerRadius, 4.0f);
+}
+
+TEST_F(StrokeInput, PathKindChosenMidPathCompletesAtItsOwnCount) {
+    UseBrush(BrushKind::Simple, PathKind::Polyline, 8.0f);
+    Send(E::ButtonDown, 10, 10);
+    Send(E::ButtonDown, 20, 10);
+    Send(E::ButtonDown, 30, 10);
+    stroke.SetPathKind(PathKind::StraightLine);
+    Send(E::ButtonDown, 40, 10);
+    EXPECT_TRUE(stroke.Points().empty());
+    EXPECT_FALSE(stroke.StrokeActive());
+    EXPECT_GT(MetaballCount(), 0);
+}
