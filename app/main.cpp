@@ -1,9 +1,9 @@
-#include <QApplication>
-#include <QLabel>
+#include "app/COvaneApp.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QLabel label(QStringLiteral("ヌリモコ"));
-    label.show();
+    COvaneApp app(argc, argv);
+    if (!app.InitInstance()) {
+        return 1;
+    }
     return app.exec();
 }

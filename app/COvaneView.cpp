@@ -1,0 +1,644 @@
+#include "app/COvaneView.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTimer>
+#include <cmath>
+
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+#include "app/RasterImageQt.h"
+#include "app/SettingsFile.h"
+#include "app/ShellTexts.h"
+#include "background/Grid.h"
+#include "brushes/StrokeJournalRecorder.h"
+#include "dialogs/CDlgBackground.h"
+#include "persistence/UndoJournal.h"
+#include "toolbox/CDlgToolBox.h"
+
+namespace {
+const QColor MarginColour(200, 200, 200);
+
+QString ExecutableFolder() {
+    const QString exe = QCoreApplication::applicationFilePath();
+    const qsizetype slash = std::max(exe.lastIndexOf(QLatin1Char('/')), exe.lastIndexOf(QLatin1Char('\\')));
+    return slash >= 0 ? exe.left(slash) : QDir::currentPath();
+}
+} // namespace
+
+ResultCode CheckNewCanvasSize(std::int32_t width, std::int32_t height) {
+    if (width < 1 || height < 1) {
+        return Result::BelowMinimum;
+    }
+    if (width > MaxCanvasSide || height > MaxCanvasSide) {
+        return Result::AboveMaximum;
+    }
+    return Result::Success;
+}
+
+COvaneView::COvaneView(QWidget* parent, ViewOptions options)
+    : QAbstractScrollArea(parent), options_(std::move(options)),
+      prompts_(std::make_unique<QtShellPrompts>(this)) {
+    setObjectName(QStringLiteral("COvaneView"));
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setAcceptDrops(true);
+    setFrameShape(QFrame::NoFrame);
+    controller_ = std::make_unique<StrokeController>(canvas_, *this);
+    controller_->SetCanvasSettingsSource(this);
+    controller_->SetMessageSink(this);
+}
+
+COvaneView::~COvaneView() {
+    if (busyCursor_) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+    DestroyDialogs();
+    controller_.reset();
+    recorder_.reset();
+    journal_.reset();
+}
+
+void COvaneView::SetPrompts(std::unique_ptr<ShellPrompts> prompts) {
+    if (prompts) {
+        prompts_ = std::move(prompts);
+    }
+}
+
+QString COvaneView::SettingsPath() const {
+    if (!options_.settingsPath.isEmpty()) {
+        return options_.settingsPath;
+    }
+    return SettingsFile::Choose(QCoreApplication::applicationFilePath());
+}
+
+void COvaneView::InitialUpdate() {
+    if (initialised_) {
+        return;
+    }
+    initialised_ = true;
+    contentSize_ = ScrollSize{100, 100};
+    SyncScrollBars();
+
+    const QString undoFolder =
+        options_.undoFolder.isEmpty() ? ExecutableFolder() + QStringLiteral("/UNDO") : options_.undoFolder;
+    QString fallback = options_.undoFallbackFolder;
+    if (fallback.isEmpty()) {
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        if (!data.isEmpty()) {
+            fallback = data + QStringLiteral("/UNDO");
+        }
+    }
+    journal_ = std::make_unique<UndoJournal>(QFile::encodeName(undoFolder).toStdString(),
+                                             QFile::encodeName(fallback).toStdString());
+    journal_->Init(canvas_);
+    recorder_ = std::make_unique<StrokeJournalRecorder>(*journal_);
+    controller_->SetRecorder(recorder_.get());
+
+    const ResultCode created = CreateCanvas(1280, 720);
+    if (created != Result::Success) {
+        ShowResultMessage(this, created);
+        return;
+    }
+    if (journal_->Reset() != Result::Success) {
+        prompts_->ShowMessage(QString::fromUtf8(ShellText::JournalError));
+    }
+    buttonDown_ = 0;
+    mouseMode_ = 1;
+    geometry_.zoomStep = 1.2f;
+
+    if (options_.createDialogs) {
+        toolBox_ = new CDlgToolBox(this, this);
+        toolBox_->show();
+        controller_->SetBrushSource(toolBox_);
+        canvasDialog_ = new CDlgBackground(this, this);
+        canvasDialog_->show();
+        CopyBackgroundToDialog();
+        SettingsFile::Read(SettingsPath(), toolBox_, canvasDialog_, &toolBox_->Palette());
+    }
+    QTimer::singleShot(100, this, &COvaneView::OnStartTimer);
+    emit commandStateChanged();
+}
+
+void COvaneView::OnStartTimer() {
+    if (startTimerDone_) {
+        return;
+    }
+    startTimerDone_ = true;
+    SetCaption(QString::fromUtf8(AppTitle));
+    controller_->RefreshBrush();
+}
+
+void COvaneView::SetCaption(const QString& caption) {
+    caption_ = caption;
+    emit captionChanged(caption_);
+}
+
+// ---- Status, busy state, progress ----
+
+void COvaneView::SetStatusText(const std::string& text) {
+    statusText_ = QString::fromStdString(text);
+    emit statusTextChanged(statusText_);
+}
+
+void COvaneView::BeginBusy(const char* text) {
+    busyStart_.start();
+    if (text != nullptr) {
+        SetStatusText(text);
+    }
+    if (busyCursor_) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    busyCursor_ = true;
+}
+
+void COvaneView::EndBusy() {
+    const std::int64_t elapsed = busyStart_.isValid() ? busyStart_.elapsed() : 0;
+    statusText_ = BusyTimeText(elapsed);
+    emit statusTextChanged(statusText_);
+    if (busyCursor_) {
+        QGuiApplication::restoreOverrideCursor();
+        busyCursor_ = false;
+    }
+}
+
+void COvaneView::ShowProgress(const std::string& text, int percent) {
+    statusText_ = ProgressText(QString::fromStdString(text), percent);
+    emit statusTextChanged(statusText_);
+}
+
+void COvaneView::ReportProgress(int phase, int percent) {
+    ShowProgress(ProgressKindText(phase).toStdString(), percent);
+}
+
+void COvaneView::ShowMessage(const std::string& text) {
+    prompts_->ShowMessage(QString::fromStdString(text));
+}
+
+// ---- Display ----
+
+bool COvaneView::CursorHidden() const {
+    return !controller_->Preview().cursorCircle.onScreen;
+}
+
+void COvaneView::WipeCursor() {
+    controller_->WipeCursor();
+    viewport()->update();
+}
+
+void COvaneView::ClearView() {
+    viewport()->update();
+}
+
+void COvaneView::RecreateDisplayImage(std::int32_t width, std::int32_t height) {
+    screenImage_ = QImage();
+    if (displayImage_.CreateRgb(width, height) != Result::Success) {
+        return;
+    }
+    displayImage_.FillCheckerboard(20, 0, 0, 0);
+    screenImage_ = QImageFromImage(displayImage_);
+}
+
+void COvaneView::BlitRect(const UpdateRect& rect) {
+    if (!rect.valid) {
+        return;
+    }
+    if (displayImage_.CopyRect(canvas_.renderedImage, rect) != Result::Success) {
+        return;
+    }
+    if (grid_.shown) {
+        DrawGrid(displayImage_, rect, grid_.spacing, grid_.colour);
+    }
+    UpdateRect clipped = rect;
+    clipped.Clamp(displayImage_.width, displayImage_.height);
+    CopyRectToQImage(displayImage_, clipped.x0, clipped.y0, clipped.x1, clipped.y1, screenImage_);
+    PutOnScreen(TopDownRect(displayImage_.height, clipped.x0, clipped.y0, clipped.x1, clipped.y1));
+}
+
+QRectF COvaneView::ImageRectOnClient(const QRect& r) const {
+    const FloatRect& d = geometry_.displayRect;
+    const FloatRect& s = geometry_.sourceRect;
+    const qreal z = geometry_.Zoom();
+    return QRectF(d.x + (r.x() - s.x) * z, d.y + (r.y() - s.y) * z, r.width() * z, r.height() * z);
+}
+
+void COvaneView::PutOnScreen(const QRect& imageRect) {
+    const QRect client = ImageRectOnClient(imageRect).toAlignedRect().adjusted(-1, -1, 1, 1);
+    // Long operations run without returning to the event loop; they are shown as they go.
+    if (busyCursor_) {
+        viewport()->repaint(client);
+    } else {
+        viewport()->update(client);
+    }
+}
+
+void COvaneView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const int cw = viewport()->width();
+    const int ch = viewport()->height();
+    const FloatRect& d = geometry_.displayRect;
+    const int top = static_cast<int>(d.y);
+    const int bottom = static_cast<int>(d.y + d.height);
+    const int left = static_cast<int>(d.x);
+    const int right = static_cast<int>(d.x + d.width);
+    if (top > 0) {
+        painter.fillRect(QRect(0, 0, cw, top), MarginColour);
+    }
+    if (bottom < ch) {
+        painter.fillRect(QRect(0, bottom, cw, ch - bottom), MarginColour);
+    }
+    if (left > 0) {
+        painter.fillRect(QRect(0, 0, left, ch), MarginColour);
+    }
+    if (right < cw) {
+        painter.fillRect(QRect(right, 0, cw - right, ch), MarginColour);
+    }
+
+    if (!screenImage_.isNull()) {
+        const QRectF target(d.x, d.y, d.width, d.height);
+        const QRectF exposed = QRectF(event->rect()).intersected(target);
+        if (!exposed.isEmpty()) {
+            const qreal z = geometry_.Zoom();
+            const int w = screenImage_.width();
+            const int h = screenImage_.height();
+            // Only the exposed part is scaled, with one pixel more on each side for the smoothing.
+            const int sx0 = std::max(0, static_cast<int>(std::floor((exposed.left() - d.x) / z)) - 1);
+            const int sy0 = std::max(0, static_cast<int>(std::floor((exposed.top() - d.y) / z)) - 1);
+            const int sx1 = std::min(w, static_cast<int>(std::ceil((exposed.right() - d.x) / z)) + 1);
+            const int sy1 = std::min(h, static_cast<int>(std::ceil((exposed.bottom() - d.y) / z)) + 1);
+            if (sx1 > sx0 && sy1 > sy0) {
+                const QRect source(sx0, sy0, sx1 - sx0, sy1 - sy0);
+                painter.save();
+                painter.setClipRect(exposed);
+                painter.setRenderHint(QPainter::SmoothPixmapTransform, z != 1.0);
+                painter.drawImage(ImageRectOnClient(source), screenImage_, source);
+                painter.restore();
+            }
+        }
+    }
+    PaintPreview(painter);
+}
+
+void COvaneView::PaintPreview(QPainter& painter) const {
+    const ViewMapping m = geometry_.Mapping();
+    const float z = m.Zoom();
+    auto toWindow = [&](float x, float y) {
+        return QPointF((x - m.sourceX) * z + m.displayX, (y - m.sourceY) * z + m.displayY);
+    };
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.setBrush(Qt::NoBrush);
+    controller_->Preview().ForEach([&](const PreviewShape& shape) {
+        if (!shape.onScreen || shape.kind == PreviewKind::None) {
+            return;
+        }
+        painter.setPen(QPen(Qt::white, std::max(1, shape.penWidth)));
+        switch (shape.kind) {
+        case PreviewKind::Polyline: {
+            if (shape.points.empty()) {
+                break;
+            }
+            QPainterPath path(toWindow(shape.points[0].x, shape.points[0].y));
+            for (std::size_t i = 1; i < shape.points.size(); ++i) {
+                path.lineTo(toWindow(shape.points[i].x, shape.points[i].y));
+            }
+            painter.drawPath(path);
+            break;
+        }
+        case PreviewKind::Circle:
+            painter.drawEllipse(QRectF(toWindow(shape.left, shape.top), toWindow(shape.right, shape.bottom)));
+            break;
+        case PreviewKind::Arc: {
+            const QPointF c = toWindow(shape.centre.x, shape.centre.y);
+            const qreal r = shape.radius * z;
+            QPainterPath path;
+            const QRectF box(c.x() - r, c.y() - r, 2 * r, 2 * r);
+            path.arcMoveTo(box, shape.ScreenStartAngle());
+            path.arcTo(box, shape.ScreenStartAngle(), shape.ScreenSweep());
+            painter.drawPath(path);
+            break;
+        }
+        case PreviewKind::None:
+            break;
+        }
+    });
+    painter.restore();
+}
+
+void COvaneView::PreviewChanged() {
+    viewport()->update();
+}
+
+void COvaneView::RedrawAll() {
+    ClearView();
+    BeginBusy(ShellText::RedrawStatus);
+    const std::int32_t width = canvas_.width;
+    const std::int32_t height = canvas_.height;
+    for (std::int32_t top = 0; top < height; top += 5) {
+        const std::int32_t bottom = (top + 5 < height) ? top + 5 : height - 1;
+        UpdateRect band = UpdateRect::Make(0, top, width - 1, bottom);
+        ShowProgress(ShellText::RedrawStatus,
+                     static_cast<int>(static_cast<float>(bottom) / static_cast<float>(height) * 100.0f));
+        canvas_.BeginOperation();
+        canvas_.Render(band);
+        canvas_.EndOperation();
+        BlitRect(band);
+    }
+    WipeCursor();
+    EndBusy();
+}
+
+// ---- Geometry, zoom, scrolling ----
+
+void COvaneView::UpdateScrollSizes() {
+    contentSize_ = geometry_.ScrollSizes(canvas_.width, canvas_.height);
+    SyncScrollBars();
+}
+
+void COvaneView::SyncScrollBars() {
+    const QSize client = viewport()->size();
+    auto setBar = [](QScrollBar* bar, int content, int visible) {
+        bar->setRange(0, std::max(0, content - visible));
+        bar->setPageStep(std::max(1, content / 10));
+        bar->setSingleStep(std::max(1, content / 100));
+    };
+    setBar(horizontalScrollBar(), contentSize_.width, client.width());
+    setBar(verticalScrollBar(), contentSize_.height, client.height());
+    geometry_.SetScrollPosition(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void COvaneView::ScrollToOrigin() {
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    geometry_.SetScrollPosition(0, 0);
+}
+
+void COvaneView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    SyncScrollBars();
+}
+
+void COvaneView::scrollContentsBy(int, int) {
+    geometry_.SetScrollPosition(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    BlitRect(UpdateRect::Make(0, 0, canvas_.width - 1, canvas_.height - 1));
+    WipeCursor();
+}
+
+void COvaneView::AfterZoom() {
+    UpdateScrollSizes();
+    WipeCursor();
+}
+
+void COvaneView::ZoomIn() {
+    geometry_.ZoomIn();
+    AfterZoom();
+}
+
+void COvaneView::ZoomOut() {
+    geometry_.ZoomOut();
+    AfterZoom();
+}
+
+void COvaneView::ZoomActual() {
+    geometry_.ZoomActual();
+    UpdateScrollSizes();
+    ScrollToOrigin();
+    geometry_.ZeroOrigins();
+    WipeCursor();
+}
+
+void COvaneView::ZoomFit() {
+    const QSize client = viewport()->size();
+    if (!geometry_.ZoomFit(client.width(), client.height(), canvas_.width, canvas_.height)) {
+        return;
+    }
+    UpdateScrollSizes();
+    ScrollToOrigin();
+    geometry_.ZeroOrigins();
+    WipeCursor();
+}
+
+// ---- Mouse ----
+
+void COvaneView::RouteStroke(StrokeEvent type, const QPoint& position) {
+    if (mouseMode_ != 1 || !initialised_) {
+        return;
+    }
+    const WindowPoint snapped = controller_->SnapToGrid(WindowPoint{position.x(), position.y()});
+    controller_->HandleStrokeEvent(type, snapped);
+    if (type != StrokeEvent::Move) {
+        emit commandStateChanged();
+    }
+}
+
+void COvaneView::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        buttonDown_ = 1;
+        RouteStroke(StrokeEvent::ButtonDown, p);
+    } else if (event->button() == Qt::RightButton) {
+        if (event->modifiers() & Qt::ShiftModifier) {
+            PixelInfo(p.x(), p.y());
+        } else {
+            RouteStroke(StrokeEvent::RightDown, p);
+        }
+    }
+}
+
+void COvaneView::mouseMoveEvent(QMouseEvent* event) {
+    RouteStroke(StrokeEvent::Move, event->position().toPoint());
+}
+
+void COvaneView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !buttonDown_) {
+        return;
+    }
+    RouteStroke(StrokeEvent::ButtonUp, event->position().toPoint());
+    buttonDown_ = 0;
+}
+
+void COvaneView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        RouteStroke(StrokeEvent::DoubleClick, event->position().toPoint());
+    }
+}
+
+QString COvaneView::PixelInfoText(int clientX, int clientY) const {
+    const CanvasPoint p = geometry_.ClientToImage(clientX, clientY);
+    if (!canvas_.HasBuffers() || p.x < 0.0f || p.y < 0.0f) {
+        return QString();
+    }
+    const int column = static_cast<int>(p.x);
+    const int row = static_cast<int>(p.y);
+    if (column >= canvas_.width || row >= canvas_.height) {
+        return QString();
+    }
+    std::vector<std::int32_t> ids;
+    PaintColour colour;
+    canvas_.PickAt(column, row, ids, colour);
+    const SurfaceRecord& record = canvas_.Surface(column, row);
+    const float base = canvas_.BaseHeight(p.x, p.y, 2.0f);
+    QStringList lines;
+    lines << QString::asprintf("ix; %d, iy; %d", column, row);
+    lines << QString::asprintf("ピクセル色 (%d %d %d)", static_cast<int>(colour.red * 255.0f),
+                               static_cast<int>(colour.green * 255.0f),
+                               static_cast<int>(colour.blue * 255.0f));
+    lines << QString::asprintf("ピクセルのメタボール数: %d, 全メタボール数: %d", static_cast<int>(ids.size()),
+                               canvas_.store ? canvas_.store->Count() : 0);
+    lines << QString::asprintf("ピクセル占有率: %f", static_cast<double>(record.coverage));
+    lines << QString::asprintf("表面のZ値: %f", static_cast<double>(record.surfaceZ));
+    lines << QString::asprintf("基本Z値: %f", static_cast<double>(base));
+    return lines.join(QLatin1Char('\n'));
+}
+
+void COvaneView::PixelInfo(int clientX, int clientY) {
+    const QString text = PixelInfoText(clientX, clientY);
+    if (!text.isEmpty()) {
+        prompts_->ShowMessage(text);
+    }
+}
+
+// ---- Dropped files ----
+
+void COvaneView::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void COvaneView::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void COvaneView::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile()) {
+            event->acceptProposedAction();
+            OpenCommand(url.toLocalFile());
+            return;
+        }
+    }
+}
+
+// ---- Messages of the dialogs ----
+
+GridSnapSettings COvaneView::GridSnap() const {
+    GridSnapSettings s;
+    // A spacing below 1 would divide by zero in snapping; such a grid is neither drawn nor snapped to.
+    s.shown = grid_.shown != 0 && grid_.spacing >= 1;
+    s.spacing = grid_.spacing;
+    s.snap = grid_.snap != 0;
+    return s;
+}
+
+CanvasDrawingSettings COvaneView::DrawingSettings() const {
+    CanvasDrawingSettings s;
+    if (canvasDialog_ != nullptr) {
+        s.drawingArea = canvasDialog_->DrawingArea();
+        s.heightMode = canvasDialog_->HeightMode();
+        s.planeHeight = static_cast<float>(canvasDialog_->PlaneHeight());
+    }
+    return s;
+}
+
+void COvaneView::OnCanvasDialogMessage(int wParam, int) {
+    const UpdateRect whole = UpdateRect::Make(0, 0, canvas_.width - 1, canvas_.height - 1);
+    switch (wParam) {
+    case CanvasBackgroundChanging:
+        SetStatusText(ShellText::BackgroundChanging);
+        return;
+    case CanvasBackgroundDone:
+        SetStatusText(ShellText::BackgroundChanged);
+        return;
+    case CanvasBackgroundChanged: {
+        if (canvasDialog_ == nullptr) {
+            return;
+        }
+        const RasterImage& working = canvasDialog_->WorkingImage();
+        // The working picture always has the canvas's size; any other picture would be read out of range.
+        if (working.width != canvas_.width || working.height != canvas_.height ||
+            working.bytesPerPixel != 3) {
+            return;
+        }
+        canvas_.backgroundImage = working;
+        canvas_.Compose(whole);
+        ClearView();
+        BlitRect(whole);
+        WipeCursor();
+        if (journal_ && journal_->RecordBackground() != Result::Success) {
+            prompts_->ShowMessage(QString::fromUtf8(ShellText::JournalError));
+        }
+        emit commandStateChanged();
+        return;
+    }
+    case CanvasGridOn:
+        if (canvasDialog_ == nullptr) {
+            return;
+        }
+        grid_.spacing = canvasDialog_->GridSpacing();
+        {
+            const QColor c = canvasDialog_->GridColour();
+            grid_.colour = RgbBytes{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                                    static_cast<std::uint8_t>(c.blue())};
+        }
+        grid_.snap = canvasDialog_->Snap() ? 1 : 0;
+        grid_.shown = 1;
+        break;
+    case CanvasGridOff:
+        grid_.shown = 0;
+        grid_.spacing = 0;
+        break;
+    case CanvasSnapChanged:
+        if (canvasDialog_ == nullptr) {
+            return;
+        }
+        grid_.snap = canvasDialog_->Snap() ? 1 : 0;
+        break;
+    default:
+        return;
+    }
+    BlitRect(whole);
+    WipeCursor();
+}
+
+void COvaneView::OnToolBoxMessage(int wParam, int lParam) {
+    switch (wParam) {
+    case ToolBoxBrushKindChosen:
+    case ToolBoxSizeBarMoved:
+        controller_->RefreshBrush();
+        break;
+    case ToolBoxPathKindChosen:
+        controller_->SetPathKind(static_cast<PathKind>(lParam));
+        break;
+    default:
+        break;
+    }
+}
+
+void COvaneView::CopyBackgroundToDialog() {
+    if (canvasDialog_ != nullptr) {
+        canvasDialog_->SetWorkingImage(canvas_.backgroundImage);
+    }
+}
+
+void COvaneView::DestroyDialogs() {
+    controller_->SetBrushSource(nullptr);
+    delete toolBox_;
+    toolBox_ = nullptr;
+    delete canvasDialog_;
+    canvasDialog_ = nullptr;
+}

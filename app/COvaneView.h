@@ -1,0 +1,214 @@
+#pragma once
+// The scrollable canvas view. It owns everything the user edits: the canvas, the working brush (in
+// the stroke controller), the grid overlay, the undo journal, the current file path and the modified
+// flag. It shows the painting at any zoom, routes the mouse to the stroke input, shows progress in the
+// status pane, receives the messages of the tool box and the canvas dialog, and runs the document
+// commands.
+
+#include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QString>
+#include <memory>
+
+#include "app/ShellPrompts.h"
+#include "app/ViewGeometry.h"
+#include "app/ViewMessages.h"
+#include "background/RgbBytes.h"
+#include "brushes/StrokeController.h"
+#include "brushes/StrokeServices.h"
+#include "engine/PaintCanvas.h"
+#include "persistence/RasterImage.h"
+
+class CDlgBackground;
+class CDlgToolBox;
+class StrokeJournalRecorder;
+class UndoJournal;
+
+struct GridSettings {
+    std::int32_t shown = 0;
+    std::int32_t spacing = 15;
+    RgbBytes colour{128, 128, 128};
+    std::int32_t snap = 1;
+};
+
+// Where the view keeps its files; empty entries take the places beside the executable.
+struct ViewOptions {
+    QString undoFolder;         // default: "UNDO" beside the executable
+    QString undoFallbackFolder; // default: "UNDO" in the user's application data folder
+    QString settingsPath;       // default: the settings file beside the executable
+    bool createDialogs = true;  // the tool box and the canvas dialog
+};
+
+// The largest canvas side the new-image command accepts.
+inline constexpr std::int32_t MaxCanvasSide = 20000;
+// 0 when a new canvas of this size may be created, else the code that refuses it.
+ResultCode CheckNewCanvasSize(std::int32_t width, std::int32_t height);
+
+class COvaneView : public QAbstractScrollArea,
+                   public ViewMessageTarget,
+                   public ViewServices,
+                   public CanvasSettingsSource,
+                   public ProgressTarget,
+                   public MessageSink {
+    Q_OBJECT
+public:
+    explicit COvaneView(QWidget* parent = nullptr, ViewOptions options = {});
+    ~COvaneView() override;
+
+    void SetPrompts(std::unique_ptr<ShellPrompts> prompts);
+    ShellPrompts& Prompts() { return *prompts_; }
+
+    // The first showing: journal, the 1280 × 720 canvas, the dialogs, the settings, the start timer.
+    void InitialUpdate();
+    // The start timer's tick: caption "ヌリモコ" and the first copy of the tool box's brush.
+    void OnStartTimer();
+
+    // ---- Commands of the frame ----
+    void OnCommand(int id);
+    bool IsCommandEnabled(int id) const;
+    // The check mark of the dialog toggles: the dialog is not minimised.
+    bool IsCommandChecked(int id) const;
+    // The close query: 1 refuses the close, 0 lets it go on.
+    int OnCloseQuery();
+
+    // ---- Document commands ----
+    void NewCanvasCommand();
+    void NewFromImageFileCommand();
+    void NewFromClipboardCommand();
+    // With an empty path the open dialog asks for one (the command); a dropped file gives it directly.
+    void OpenCommand(const QString& path = QString());
+    void SaveCommand();
+    void SaveAsCommand();
+    // The save flow; an empty path shows the save dialog. True when the file was written.
+    bool SaveFlow(const QString& path);
+    void SavePictureCommand();
+    void CopyPictureCommand();
+    void UndoCommand();
+    void RedoCommand();
+    void ToggleToolBox();
+    void ToggleCanvasDialog();
+    void OpenManual();
+    void OpenHomepage();
+
+    // ---- View operations ----
+    ResultCode CreateCanvas(std::int32_t width, std::int32_t height);
+    ResultCode CreateCanvasFromImage(const RasterImage& image);
+    void FinishNewCanvas();
+    void ClearView();
+    void RedrawAll();
+    void UpdateScrollSizes();
+    void ZoomIn();
+    void ZoomOut();
+    void ZoomActual();
+    void ZoomFit();
+    // The Shift + right button report of the pixel under a client point; empty outside the canvas.
+    QString PixelInfoText(int clientX, int clientY) const;
+    void PixelInfo(int clientX, int clientY);
+
+    // ---- ViewServices ----
+    void SetStatusText(const std::string& text) override;
+    void BeginBusy(const char* text) override;
+    void ShowProgress(const std::string& text, int percent) override;
+    void EndBusy() override;
+    void BlitRect(const UpdateRect& rect) override;
+    void SetModified() override { modified_ = 1; }
+    ViewMapping Mapping() const override { return geometry_.Mapping(); }
+    GridSnapSettings GridSnap() const override;
+    void PreviewChanged() override;
+
+    // ---- CanvasSettingsSource ----
+    CanvasDrawingSettings DrawingSettings() const override;
+
+    // ---- ProgressTarget ----
+    void ReportProgress(int phase, int percent) override;
+
+    // ---- MessageSink ----
+    void ShowMessage(const std::string& text) override;
+
+    // ---- ViewMessageTarget ----
+    void OnCanvasDialogMessage(int wParam, int lParam) override;
+    void OnToolBoxMessage(int wParam, int lParam) override;
+
+    // ---- State ----
+    PaintCanvas& Canvas() { return canvas_; }
+    const PaintCanvas& Canvas() const { return canvas_; }
+    ViewGeometry& Geometry() { return geometry_; }
+    const ViewGeometry& Geometry() const { return geometry_; }
+    const RasterImage& DisplayImage() const { return displayImage_; }
+    // The display picture as it goes to the screen (top-down).
+    const QImage& ScreenImage() const { return screenImage_; }
+    const GridSettings& Grid() const { return grid_; }
+    bool Modified() const { return modified_ != 0; }
+    void SetModifiedFlag(bool on) { modified_ = on ? 1 : 0; }
+    const QString& CurrentPath() const { return currentPath_; }
+    const QString& StatusText() const { return statusText_; }
+    const QString& Caption() const { return caption_; }
+    bool Busy() const { return busyCursor_; }
+    bool ButtonDown() const { return buttonDown_ != 0; }
+    int MouseMode() const { return mouseMode_; }
+    bool CursorHidden() const;
+    UndoJournal* Journal() { return journal_.get(); }
+    StrokeController* Controller() { return controller_.get(); }
+    CDlgToolBox* ToolBox() { return toolBox_; }
+    CDlgBackground* CanvasDialog() { return canvasDialog_; }
+    QString SettingsPath() const;
+
+signals:
+    void statusTextChanged(const QString& text);
+    void captionChanged(const QString& caption);
+    // Something that the availability of commands depends on may have changed.
+    void commandStateChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void RouteStroke(StrokeEvent type, const QPoint& position);
+    void SavePrompt();
+    void SetCaption(const QString& caption);
+    void RecreateDisplayImage(std::int32_t width, std::int32_t height);
+    void SyncScrollBars();
+    void ScrollToOrigin();
+    void AfterZoom();
+    void WipeCursor();
+    void CopyBackgroundToDialog();
+    void NewFromPicture(RasterImage& picture);
+    void PutOnScreen(const QRect& imageRect);
+    QRectF ImageRectOnClient(const QRect& topDownRect) const;
+    void PaintPreview(QPainter& painter) const;
+    void DestroyDialogs();
+
+    ViewOptions options_;
+    std::unique_ptr<ShellPrompts> prompts_;
+    bool busyCursor_ = false;
+    CDlgToolBox* toolBox_ = nullptr;
+    CDlgBackground* canvasDialog_ = nullptr;
+    ViewGeometry geometry_;
+    std::int32_t buttonDown_ = 0;
+    std::int32_t mouseMode_ = 1;
+    PaintCanvas canvas_;
+    std::int32_t modified_ = 0;
+    QString currentPath_;
+    RasterImage displayImage_;
+    QImage screenImage_;
+    GridSettings grid_;
+    QElapsedTimer busyStart_;
+    std::unique_ptr<UndoJournal> journal_;
+    std::unique_ptr<StrokeJournalRecorder> recorder_;
+    std::unique_ptr<StrokeController> controller_;
+    QString statusText_;
+    QString caption_;
+    ScrollSize contentSize_{100, 100};
+    bool initialised_ = false;
+    bool startTimerDone_ = false;
+};

@@ -1,0 +1,455 @@
+// The document commands of the view: new, open, save, pictures, undo and redo, the dialog toggles and
+// the help commands.
+
+#include <QCoreApplication>
+#include <QFile>
+#include <ctime>
+
+#include "app/COvaneView.h"
+#include "app/CommandIds.h"
+#include "app/SettingsFile.h"
+#include "app/ShellTexts.h"
+#include "dialogs/CDlgBackground.h"
+#include "persistence/Bmp.h"
+#include "persistence/UndoJournal.h"
+#include "toolbox/CDlgToolBox.h"
+
+namespace {
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+bool IsMinimised(const QWidget* dialog) {
+    return dialog->isMinimized() || dialog->isHidden();
+}
+
+// Minimised and then hidden, or restored to normal.
+void ToggleDialog(QWidget* dialog) {
+    if (IsMinimised(dialog)) {
+        dialog->showNormal();
+        dialog->raise();
+    } else {
+        dialog->showMinimized();
+        dialog->hide();
+    }
+}
+} // namespace
+
+void COvaneView::OnCommand(int id) {
+    if (!IsCommandEnabled(id)) {
+        return;
+    }
+    switch (id) {
+    case Cmd::FileNew:
+        NewCanvasCommand();
+        break;
+    case Cmd::FileNewFromImage:
+        NewFromImageFileCommand();
+        break;
+    case Cmd::FileNewFromClipboard:
+        NewFromClipboardCommand();
+        break;
+    case Cmd::FileOpen:
+        OpenCommand();
+        break;
+    case Cmd::FileSave:
+        SaveCommand();
+        break;
+    case Cmd::FileSaveAs:
+        SaveAsCommand();
+        break;
+    case Cmd::SavePicture:
+        SavePictureCommand();
+        break;
+    case Cmd::CopyPicture:
+        CopyPictureCommand();
+        break;
+    case Cmd::EditUndo:
+        UndoCommand();
+        break;
+    case Cmd::EditRedo:
+        RedoCommand();
+        break;
+    case Cmd::ShowToolBox:
+        ToggleToolBox();
+        break;
+    case Cmd::ShowCanvasDialog:
+        ToggleCanvasDialog();
+        break;
+    case Cmd::Redraw:
+        RedrawAll();
+        break;
+    case Cmd::ZoomActual:
+        ZoomActual();
+        break;
+    case Cmd::ZoomIn:
+        ZoomIn();
+        break;
+    case Cmd::ZoomOut:
+        ZoomOut();
+        break;
+    case Cmd::ZoomFit:
+        ZoomFit();
+        break;
+    case Cmd::Information:
+        prompts_->ShowInformation(canvas_);
+        break;
+    case Cmd::Manual:
+        OpenManual();
+        break;
+    case Cmd::Homepage:
+        OpenHomepage();
+        break;
+    case Cmd::About:
+        prompts_->ShowAbout();
+        break;
+    default:
+        break;
+    }
+    emit commandStateChanged();
+}
+
+bool COvaneView::IsCommandEnabled(int id) const {
+    switch (id) {
+    case Cmd::EditUndo:
+        return journal_ != nullptr && journal_->CanUndo();
+    case Cmd::EditRedo:
+        return journal_ != nullptr && journal_->CanRedo();
+    case Cmd::ShowToolBox:
+        return toolBox_ != nullptr;
+    case Cmd::ShowCanvasDialog:
+        return canvasDialog_ != nullptr;
+    default:
+        return true;
+    }
+}
+
+bool COvaneView::IsCommandChecked(int id) const {
+    switch (id) {
+    case Cmd::ShowToolBox:
+        return toolBox_ != nullptr && !IsMinimised(toolBox_);
+    case Cmd::ShowCanvasDialog:
+        return canvasDialog_ != nullptr && !IsMinimised(canvasDialog_);
+    default:
+        return false;
+    }
+}
+
+int COvaneView::OnCloseQuery() {
+    if (modified_) {
+        const PromptAnswer answer = prompts_->AskSave(QString::fromUtf8(ShellText::SavePrompt), true);
+        if (answer == PromptAnswer::Cancel) {
+            return 1;
+        }
+        if (answer == PromptAnswer::Yes) {
+            SaveFlow(QString());
+        }
+    }
+    if (toolBox_ != nullptr || canvasDialog_ != nullptr) {
+        SettingsFile::Write(SettingsPath(), toolBox_, canvasDialog_,
+                            toolBox_ ? &toolBox_->Palette() : nullptr);
+    }
+    currentPath_.clear();
+    DestroyDialogs();
+    return 0;
+}
+
+void COvaneView::SavePrompt() {
+    if (!modified_) {
+        return;
+    }
+    if (prompts_->AskSave(QString::fromUtf8(ShellText::SavePrompt), false) == PromptAnswer::Yes) {
+        SaveFlow(QString());
+    }
+}
+
+// ---- New canvases ----
+
+ResultCode COvaneView::CreateCanvas(std::int32_t width, std::int32_t height) {
+    const ResultCode created = canvas_.Create(width, height);
+    canvas_.progressTarget = this;
+    if (created != Result::Success) {
+        return created;
+    }
+    RecreateDisplayImage(width, height);
+    if (screenImage_.isNull()) {
+        return Result::OutOfMemory;
+    }
+    modified_ = 0;
+    currentPath_.clear();
+    geometry_.ResetToCanvas(width, height);
+    UpdateScrollSizes();
+    ScrollToOrigin();
+    geometry_.displayRect.x = 0.0f;
+    geometry_.displayRect.y = 0.0f;
+    return Result::Success;
+}
+
+ResultCode COvaneView::CreateCanvasFromImage(const RasterImage& image) {
+    const ResultCode created = canvas_.Create(image.width, image.height);
+    canvas_.progressTarget = this;
+    if (created != Result::Success) {
+        return created;
+    }
+    canvas_.backgroundImage.CopyOverlap(image);
+    RecreateDisplayImage(image.width, image.height);
+    if (screenImage_.isNull()) {
+        return Result::OutOfMemory;
+    }
+    modified_ = 0;
+    currentPath_.clear();
+    geometry_.ResetToCanvas(image.width, image.height);
+    UpdateScrollSizes();
+    ScrollToOrigin();
+    geometry_.displayRect.x = 0.0f;
+    geometry_.displayRect.y = 0.0f;
+    return Result::Success;
+}
+
+void COvaneView::FinishNewCanvas() {
+    ClearView();
+    CopyBackgroundToDialog();
+    const UpdateRect whole = UpdateRect::Make(0, 0, canvas_.width - 1, canvas_.height - 1);
+    canvas_.Compose(whole);
+    BlitRect(whole);
+    WipeCursor();
+    if (journal_ && journal_->Reset() != Result::Success) {
+        prompts_->ShowMessage(QString::fromUtf8(ShellText::JournalError));
+    }
+}
+
+void COvaneView::NewCanvasCommand() {
+    SavePrompt();
+    std::int32_t width = canvas_.width;
+    std::int32_t height = canvas_.height;
+    if (!prompts_->AskNewImageSize(width, height)) {
+        return;
+    }
+    BeginBusy(ShellText::NewCanvasStatus);
+    ResultCode rc = CheckNewCanvasSize(width, height);
+    if (rc == Result::Success) {
+        rc = CreateCanvas(width, height);
+    }
+    if (rc != Result::Success) {
+        ShowResultMessage(this, rc);
+    } else {
+        FinishNewCanvas();
+    }
+    EndBusy();
+}
+
+void COvaneView::NewFromPicture(RasterImage& picture) {
+    if (picture.ExpandPalette() != Result::Success) {
+        ShowResultMessage(this, Result::OutOfMemory);
+        return;
+    }
+    BeginBusy(ShellText::NewCanvasStatus);
+    ResultCode rc = CheckNewCanvasSize(picture.width, picture.height);
+    if (rc == Result::Success) {
+        rc = CreateCanvasFromImage(picture);
+    }
+    if (rc != Result::Success) {
+        ShowResultMessage(this, rc);
+    } else {
+        FinishNewCanvas();
+    }
+    EndBusy();
+}
+
+void COvaneView::NewFromImageFileCommand() {
+    SavePrompt();
+    const QString path = prompts_->OpenFileName(QtFileFilter(ShellText::PictureFilter));
+    if (path.isEmpty()) {
+        return;
+    }
+    RasterImage picture;
+    const ResultCode rc = LoadBmpFile(picture, LocalPath(path));
+    if (rc != Result::Success) {
+        ShowResultMessage(this, rc);
+        return;
+    }
+    NewFromPicture(picture);
+}
+
+void COvaneView::NewFromClipboardCommand() {
+    SavePrompt();
+    RasterImage picture;
+    ResultCode rc = prompts_->ReadClipboardPicture(picture);
+    // A clipboard that gave no pixels cannot make a canvas.
+    if (rc == Result::Success && (picture.IsEmpty() || picture.width < 1 || picture.height < 1)) {
+        rc = Result::NoData;
+    }
+    if (rc != Result::Success) {
+        ShowResultMessage(this, rc);
+        return;
+    }
+    NewFromPicture(picture);
+}
+
+// ---- Open and save ----
+
+void COvaneView::OpenCommand(const QString& givenPath) {
+    SavePrompt();
+    QString path = givenPath;
+    if (path.isEmpty()) {
+        path = prompts_->OpenFileName(QtFileFilter(ShellText::PaintOpenFilter));
+    }
+    if (!path.isEmpty()) {
+        BeginBusy(ReadingStatus(path).toUtf8().constData());
+        const std::int32_t area = canvas_.drawingArea;
+        canvas_.drawingArea = DrawingAreaBoth;
+        const ResultCode rc = canvas_.LoadPaintFile(LocalPath(path));
+        canvas_.drawingArea = area;
+        if (rc != Result::Success) {
+            prompts_->ShowMessage(OpenErrorText(rc));
+            // A load that failed after re-creating the canvas leaves it at another size; the display
+            // follows it so that nothing is drawn from or to the wrong size.
+            if (canvas_.width != displayImage_.width || canvas_.height != displayImage_.height) {
+                geometry_.ResetToCanvas(canvas_.width, canvas_.height);
+                UpdateScrollSizes();
+                ScrollToOrigin();
+                geometry_.ZeroOrigins();
+                RecreateDisplayImage(canvas_.width, canvas_.height);
+                BlitRect(UpdateRect::Make(0, 0, canvas_.width - 1, canvas_.height - 1));
+            }
+            EndBusy();
+        } else {
+            geometry_.ResetToCanvas(canvas_.width, canvas_.height);
+            UpdateScrollSizes();
+            ScrollToOrigin();
+            geometry_.ZeroOrigins();
+            RecreateDisplayImage(canvas_.width, canvas_.height);
+            RedrawAll();
+            modified_ = 0;
+            EndBusy();
+            currentPath_ = path;
+            SetCaption(path);
+        }
+    }
+    if (journal_ && journal_->Reset() != Result::Success) {
+        prompts_->ShowMessage(QString::fromUtf8(ShellText::JournalError));
+    }
+    CopyBackgroundToDialog();
+    viewport()->update();
+}
+
+void COvaneView::SaveCommand() {
+    SaveFlow(currentPath_);
+}
+
+void COvaneView::SaveAsCommand() {
+    SaveFlow(QString());
+}
+
+bool COvaneView::SaveFlow(const QString& givenPath) {
+    QString path = givenPath;
+    if (path.isEmpty()) {
+        path = prompts_->SaveFileName(DefaultFileName(std::time(nullptr)),
+                                      QString::fromUtf8(ShellText::PaintExtension),
+                                      QtFileFilter(ShellText::PaintSaveFilter));
+        if (path.isEmpty()) {
+            return false;
+        }
+    }
+    BeginBusy(WritingStatus(path).toUtf8().constData());
+    const ResultCode rc = canvas_.SavePaintFile(LocalPath(path));
+    if (rc != Result::Success) {
+        ShowResultMessage(this, rc);
+        EndBusy();
+        return false;
+    }
+    EndBusy();
+    modified_ = 0;
+    currentPath_ = path;
+    SetCaption(path);
+    return true;
+}
+
+// ---- Pictures ----
+
+void COvaneView::SavePictureCommand() {
+    const QString path = prompts_->SaveFileName(DefaultFileName(std::time(nullptr)),
+                                                QString::fromUtf8(ShellText::PictureExtension),
+                                                QtFileFilter(ShellText::PictureFilter));
+    if (path.isEmpty()) {
+        return;
+    }
+    SaveBmpFile(canvas_.renderedImage, LocalPath(path));
+}
+
+void COvaneView::CopyPictureCommand() {
+    if (!prompts_->WriteClipboardPicture(canvas_.renderedImage)) {
+        prompts_->ShowMessage(QString::fromUtf8(ShellText::ClipboardCopyFailed));
+    }
+}
+
+// ---- Undo and redo ----
+
+void COvaneView::UndoCommand() {
+    if (!journal_) {
+        return;
+    }
+    BeginBusy(ShellText::UndoStatus);
+    const std::int32_t area = canvas_.drawingArea;
+    canvas_.drawingArea = DrawingAreaBoth;
+    UpdateRect rect = UpdateRect::PendingEmpty();
+    const int result = journal_->Undo(rect);
+    if (result < 0) {
+        prompts_->ShowMessage(QString::fromUtf8(ShellText::UndoFailed));
+    } else {
+        BlitRect(rect);
+        if (result == UndoBackground) {
+            CopyBackgroundToDialog();
+        }
+    }
+    canvas_.drawingArea = area;
+    EndBusy();
+}
+
+void COvaneView::RedoCommand() {
+    if (!journal_) {
+        return;
+    }
+    BeginBusy(ShellText::RedoStatus);
+    const std::int32_t area = canvas_.drawingArea;
+    canvas_.drawingArea = DrawingAreaBoth;
+    UpdateRect rect = UpdateRect::PendingEmpty();
+    const int result = journal_->Redo(rect);
+    if (result < 0) {
+        prompts_->ShowMessage(QString::fromUtf8(ShellText::RedoFailed));
+    } else {
+        BlitRect(rect);
+        if (result == UndoBackground) {
+            CopyBackgroundToDialog();
+        }
+    }
+    canvas_.drawingArea = area;
+    EndBusy();
+}
+
+// ---- Dialogs and help ----
+
+void COvaneView::ToggleToolBox() {
+    if (toolBox_ != nullptr) {
+        ToggleDialog(toolBox_);
+    }
+}
+
+void COvaneView::ToggleCanvasDialog() {
+    if (canvasDialog_ == nullptr) {
+        return;
+    }
+    const bool restoring = IsMinimised(canvasDialog_);
+    ToggleDialog(canvasDialog_);
+    if (restoring) {
+        CopyBackgroundToDialog();
+    }
+}
+
+void COvaneView::OpenManual() {
+    prompts_->OpenWithShell(ManualPath(QCoreApplication::applicationFilePath()), false);
+}
+
+void COvaneView::OpenHomepage() {
+    prompts_->OpenWithShell(QString::fromUtf8(ShellText::HomepageUrl), true);
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The state of the Caps Lock, Num Lock and Scroll Lock keys for the status bar's indicators, read from
+// the keyboard lights the system exposes (/sys/class/leds/*::capslock etc.).
+
+#include <QString>
+
+struct LockKeyState {
+    bool capsLock = false;
+    bool numLock = false;
+    bool scrollLock = false;
+    bool operator==(const LockKeyState&) const = default;
+};
+
+// Reads the lights under `ledsFolder`; a key whose light cannot be read counts as off.
+LockKeyState ReadLockKeys(const QString& ledsFolder = QStringLiteral("/sys/class/leds"));

@@ -1,0 +1,49 @@
+#pragma once
+// The shell's fixed texts and the small text rules of the view and the document commands.
+
+#include <QString>
+#include <cstdint>
+#include <ctime>
+
+#include "engine/ResultCode.h"
+
+namespace ShellText {
+inline constexpr const char* SavePrompt = "変更内容をMBファイルに保存しますか？";
+inline constexpr const char* NewCanvasStatus = "新規作成中...";
+inline constexpr const char* RedrawStatus = "描画中...";
+inline constexpr const char* UndoStatus = "UNDO処理中...";
+inline constexpr const char* RedoStatus = "REDO処理中...";
+inline constexpr const char* UndoFailed = "UNDOできない!!!";
+inline constexpr const char* RedoFailed = "REDOできない!!!";
+inline constexpr const char* JournalError = "UNDOエラー!!!";
+inline constexpr const char* ClipboardCopyFailed = "画像をクリップボードにコピーできません。";
+inline constexpr const char* BackgroundChanging = "背景画像を変更中...";
+inline constexpr const char* BackgroundChanged = "背景画像を変更";
+inline constexpr const char* ManualFileName = "「ヌリモコ」説明書.pdf";
+inline constexpr const char* HomepageUrl = "https://nurimoko.example.org/";
+
+inline constexpr const char* PaintOpenFilter = "MBファイル (*.mb)|*.mb|すべてのﾌｧｲﾙ (*.*)|*.*||";
+inline constexpr const char* PaintSaveFilter = "MBファイル (*.mb)|*.mb|すべてのファイル (*.*)|*.*||";
+inline constexpr const char* PictureFilter = "Bitmapﾌｧｲﾙ (*.bmp)|*.bmp|すべてのﾌｧｲﾙ (*.*)|*.*||";
+inline constexpr const char* PaintExtension = "mb";
+inline constexpr const char* PictureExtension = "bmp";
+} // namespace ShellText
+
+// "text ●●●〇〇〇〇〇〇〇": one filled symbol at 0 %, ten from 90 %.
+QString ProgressText(const QString& text, int percent);
+// The status text of a progress message from the canvas (1 processing, 2 reading, 3 writing).
+QString ProgressKindText(int kind);
+// "処理時間: %f 秒\n" with max(0, elapsed) milliseconds as seconds.
+QString BusyTimeText(std::int64_t elapsedMilliseconds);
+// The local time as "%Y%m%d-%H%M%S"; empty if it cannot be formatted.
+QString DefaultFileName(std::time_t now);
+QString ReadingStatus(const QString& path);
+QString WritingStatus(const QString& path);
+// The message shown when a paint file cannot be opened.
+QString OpenErrorText(ResultCode code);
+// "A (*.a)|*.a|B|*.b||" as a file dialog filter "A (*.a);;B (*.b)".
+QString QtFileFilter(const char* filter);
+// "%s/%s" of the executable's folder and the manual's file name.
+QString ManualPath(const QString& executablePath);
+// 1234567 as "1,234,567".
+QString GroupThousands(long long value);

@@ -1,0 +1,16 @@
+#pragma once
+// One QApplication for the widget tests of this program, on the offscreen platform.
+
+#include <QApplication>
+#include <QByteArray>
+
+inline QApplication& TestApp() {
+    static int argc = 1;
+    static char name[] = "test_app";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    }
+    static QApplication app(argc, argv);
+    return app;
+}
