@@ -424,3 +424,54 @@ TEST(BmpTest, UntrustedSizesAreCheckedBeforeAnythingIsRead) {
     EXPECT_EQ(LoadPackedDib(image, tiny.data(), tiny.size()), Result::FileReadFailed);
     EXPECT_EQ(LoadPackedDib(image, nullptr, 0), Result::OutOfMemory);
 }
+
+TEST(BmpTest, CorruptedOrCutBlocksNeverReadPastTheirEnd) {
+    Bytes table(8, 0);
+    const Dib samples[] = {
+        Dib{.width = 3, .height = 2, .rows = Bytes(24, 5)},
+        Dib{.width = 3,
+            .height = -2,
+            .bitCount = 32,
+            .compression = 3,
+            .masks = {0xFF, 0xFF00, 0xFF0000},
+            .rows = Bytes(24, 5)},
+        Dib{.width = 3,
+            .height = 2,
+            .bitCount = 16,
+            .compression = 3,
+            .masks = {0xF800, 0x07E0, 0x1F},
+            .rows = Bytes(16, 5)},
+        Dib{.width = 3, .height = 2, .bitCount = 8, .clrUsed = 2, .table = table, .rows = Bytes(8, 1)},
+    };
+    for (const Dib& sample : samples) {
+        const Bytes valid = sample.Build();
+        SCOPED_TRACE(testing::Message() << "depth " << sample.bitCount);
+        // Every shorter block fails with a code; each copy is exactly as long as its size, so a read past
+        // the end shows under the address sanitizer.
+        for (std::size_t size = 1; size < valid.size(); ++size) {
+            const Bytes cut(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(size));
+            RasterImage image;
+            const ResultCode rc = LoadPackedDib(image, cut.data(), cut.size());
+            EXPECT_TRUE(rc == Result::FileReadFailed || rc == Result::UnsupportedFormat)
+                << size << ": " << rc;
+        }
+        // Any single header byte set to an extreme value gives a picture or a code, never a crash.
+        for (std::size_t at = 0; at < 40; ++at) {
+            for (std::uint8_t value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
+                Bytes bad = valid;
+                bad[at] = value;
+                RasterImage image;
+                const ResultCode rc = Load(image, bad);
+                EXPECT_TRUE(rc == Result::Success || rc == Result::FileReadFailed ||
+                            rc == Result::UnsupportedFormat)
+                    << at << " = " << int(value) << ": " << rc;
+                if (rc == Result::Success) {
+                    EXPECT_GT(image.width, 0);
+                    EXPECT_LE(image.width, Bmp::kMaxSide);
+                    EXPECT_GT(image.height, 0);
+                    EXPECT_LE(image.height, Bmp::kMaxSide);
+                }
+            }
+        }
+    }
+}
