@@ -3,6 +3,7 @@
 // 24-bit pixels in the order blue, green, red, or 8-bit indices into a red-green-blue palette.
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "engine/ResultCode.h"
@@ -40,12 +41,19 @@ public:
         CopyFrom(other);
         return *this;
     }
-    RasterImage(RasterImage&&) noexcept = default;
-    RasterImage& operator=(RasterImage&&) noexcept = default;
+    // A moved-from image is empty, with every field zero.
+    RasterImage(RasterImage&& other) noexcept { TakeFrom(other); }
+    RasterImage& operator=(RasterImage&& other) noexcept {
+        if (this != &other) {
+            TakeFrom(other);
+        }
+        return *this;
+    }
 
     static std::int32_t StrideFor(std::int32_t width, std::int32_t bytesPerPixel);
 
-    ResultCode Create(std::int32_t width, std::int32_t height, std::int32_t bytesPerPixel, std::int32_t paletteCount);
+    ResultCode Create(std::int32_t width, std::int32_t height, std::int32_t bytesPerPixel,
+                      std::int32_t paletteCount);
     ResultCode CreateRgb(std::int32_t width, std::int32_t height);
     void CopyFrom(const RasterImage& source);
     void SetRows(std::uint32_t byteCount, const std::uint8_t* sourceRows, std::int32_t sourceStride,
@@ -57,7 +65,9 @@ public:
     const std::uint8_t* Row(std::int32_t y) const {
         return data.data() + static_cast<std::size_t>(y) * rowStride;
     }
-    std::uint8_t* PixelAt(std::int32_t x, std::int32_t y) { return Row(y) + static_cast<std::size_t>(x) * bytesPerPixel; }
+    std::uint8_t* PixelAt(std::int32_t x, std::int32_t y) {
+        return Row(y) + static_cast<std::size_t>(x) * bytesPerPixel;
+    }
     const std::uint8_t* PixelAt(std::int32_t x, std::int32_t y) const {
         return Row(y) + static_cast<std::size_t>(x) * bytesPerPixel;
     }
@@ -80,10 +90,29 @@ public:
     void DrawLine(float x0, float y0, float x1, float y1);
     void ScaleBrightness(float factor);
 
+private:
+    void TakeFrom(RasterImage& other) noexcept {
+        width = other.width;
+        height = other.height;
+        bytesPerPixel = other.bytesPerPixel;
+        rowStride = other.rowStride;
+        paletteCount = other.paletteCount;
+        palette = std::move(other.palette);
+        dataSize = other.dataSize;
+        data = std::move(other.data);
+        other.width = other.height = other.bytesPerPixel = other.rowStride = other.paletteCount = 0;
+        other.dataSize = 0;
+        other.palette.clear();
+        other.data.clear();
+    }
+
+public:
     // Where DrawFitted puts this picture inside a target box (top-down target coordinates).
     FittedBox FittedGeometry(int targetWidth, int targetHeight) const;
 };
 
 // Byte ↔ float colour rules shared by every picture operation.
-inline float ByteToFloat(std::uint8_t b) { return static_cast<float>(static_cast<double>(b) / 255.0); }
+inline float ByteToFloat(std::uint8_t b) {
+    return static_cast<float>(static_cast<double>(b) / 255.0);
+}
 std::uint8_t FloatToByte(float v);

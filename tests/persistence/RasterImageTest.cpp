@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -142,6 +143,29 @@ TEST(RasterImageTest, CopiesAreDeepAndSelfCopyKeepsTheImage) {
     copy.CopyFrom(empty);
     EXPECT_TRUE(copy.IsEmpty());
     EXPECT_EQ(copy.width, 0);
+}
+
+TEST(RasterImageTest, MovingLeavesTheSourceEmpty) {
+    RasterImage source;
+    ASSERT_EQ(source.CreateRgb(5, 3), 0);
+    source.Fill(10, 20, 30);
+    RasterImage target(std::move(source));
+    EXPECT_EQ(target.width, 5);
+    EXPECT_EQ(target.rowStride, 16);
+    EXPECT_EQ(PixelOf(target, 4, 2), (Bgr{30, 20, 10}));
+    // A moved-from image must not claim a size it has no pixels for.
+    EXPECT_EQ(source.width, 0);
+    EXPECT_EQ(source.height, 0);
+    EXPECT_EQ(source.bytesPerPixel, 0);
+    EXPECT_EQ(source.dataSize, 0u);
+    EXPECT_TRUE(source.IsEmpty());
+
+    RasterImage other;
+    ASSERT_EQ(other.CreateRgb(2, 2), 0);
+    other = std::move(target);
+    EXPECT_EQ(other.width, 5);
+    EXPECT_EQ(target.width, 0);
+    EXPECT_TRUE(target.IsEmpty());
 }
 
 TEST(RasterImageTest, ClearZeroesEveryField) {
