@@ -17,7 +17,8 @@ void Disarm() {
 }
 } // namespace allocationfailure
 
-// Replaces the program's allocation function; the default deallocation (free) matches malloc.
+// Replaces the program's allocation functions, all on top of malloc and free, so that every form of
+// new, including the non-throwing one, passes through the countdown.
 void* operator new(std::size_t size) {
     long remaining = countdown.load();
     while (remaining >= 0) {
@@ -35,9 +36,37 @@ void* operator new(std::size_t size) {
     return p;
 }
 
+void* operator new[](std::size_t size) {
+    return ::operator new(size);
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return ::operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return ::operator new(size, std::nothrow);
+}
+
 void operator delete(void* p) noexcept {
     std::free(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }
