@@ -114,6 +114,10 @@ void StrokeController::EditAtStep(bool erase, float x, float y) {
 
 void StrokeController::StirAt(float x, float y) {
     const float radius = brush.brushSize / 2.0f;
+    // The turn is scaled by the distance over the radius; without a radius there is no turn.
+    if (!(radius > 0.0f)) {
+        return;
+    }
     std::vector<std::int32_t> ids;
     canvas.CollectInCircle(x, y, radius, ids);
     if (ids.empty() || !canvas.store) {

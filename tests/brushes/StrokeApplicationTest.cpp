@@ -311,3 +311,13 @@ TEST_F(StrokeApplication, RecolourPathRecoloursWhatItCrossesOnce) {
     EXPECT_EQ(view.busyEnded, 1);
     EXPECT_EQ(view.ValidBlits(), 1);
 }
+
+TEST_F(StrokeApplication, StirWithoutASizeMovesNothing) {
+    Deposit(32.5f, 32.5f, 3.0f);
+    UseBrush(BrushKind::Stir, PathKind::Freehand, 0.0f);
+    Send(E::ButtonDown, 32, 31);
+    Send(E::ButtonUp, 32, 31);
+    EXPECT_FLOAT_EQ(canvas.store->records[0].x, 32.5f);
+    EXPECT_FLOAT_EQ(canvas.store->records[0].y, 32.5f);
+    EXPECT_TRUE(recorder.records.empty());
+}
