@@ -3,6 +3,7 @@
 // the background's image block.
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -71,6 +72,14 @@ bool Sane(float v) {
     return std::isfinite(v) && std::fabs(v) <= kValueLimit;
 }
 
+// outerRadiusSq, reserved1 and reserved2: not taken from the file.
+bool IsReplacedOnLoading(int field) {
+    const auto index = [](std::size_t offset) { return static_cast<int>(offset / sizeof(float)); };
+    return field == index(offsetof(MaterialBlock, outerRadiusSq)) ||
+           field == index(offsetof(MaterialBlock, reserved1)) ||
+           field == index(offsetof(MaterialBlock, reserved2));
+}
+
 int Percent(std::int64_t done, std::int64_t total) {
     return static_cast<int>(static_cast<float>(done) / static_cast<float>(total) * 100.0f);
 }
@@ -111,8 +120,11 @@ ResultCode ReadRecord(BlockReader& in, MaterialBlock& previous, StoredMetaball& 
         !in.ReadFloat(out.z)) {
         return Result::FileReadFailed;
     }
+    // Only the values the canvas takes over are checked: the outer radius squared is derived again and
+    // the two reserved values are replaced, so what a file holds there cannot refuse it (a large outer
+    // radius squares past the limit and must still open again after saving).
     for (int k = 0; k < kMaterialFloats; ++k) {
-        if (!Sane(Floats(out.block)[k])) {
+        if (!IsReplacedOnLoading(k) && !Sane(Floats(out.block)[k])) {
             return Result::UnsupportedFormat;
         }
     }
