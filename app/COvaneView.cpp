@@ -51,7 +51,7 @@ COvaneView::COvaneView(QWidget* parent, ViewOptions options)
     setObjectName(QStringLiteral("COvaneView"));
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setFrameShape(QFrame::NoFrame);
     controller_ = std::make_unique<StrokeController>(canvas_, *this);
     controller_->SetCanvasSettingsSource(this);
