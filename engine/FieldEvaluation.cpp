@@ -76,6 +76,11 @@ bool SearchSurface(const PixelList& list, const MetaballStore& store, const Heig
         previousZ = z;
         previousSum = sum;
         z = z - step;
+        // Far from the canvas plane a float no longer changes by one step; such paint (only a damaged
+        // document can hold it) has no surface rather than an endless search.
+        if (!(z < previousZ)) {
+            return false;
+        }
     } while (z >= zBottom);
     return false;
 }

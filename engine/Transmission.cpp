@@ -47,7 +47,11 @@ bool MarchSample(const PixelList& list, const MetaballStore& store, const Height
                 break;
             }
         }
+        const float above = z;
         z = z - step;
+        if (!(z < above)) {
+            break; // too far from the plane for a step to register: stop rather than loop forever
+        }
     } while (range.bottom < z);
     if (layers == 0) {
         return false;

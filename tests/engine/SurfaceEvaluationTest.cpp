@@ -133,6 +133,15 @@ TEST_F(SurfaceEvaluation, SearchNeverGoesBelowTheCanvasPlane) {
     EXPECT_EQ(canvas.Surface(70, 70).coverage, 0.0f);
 }
 
+TEST_F(SurfaceEvaluation, PaintTooFarAboveThePlaneForAStepToRegisterHasNoSurface) {
+    // Only a damaged document holds such paint; the search must end instead of stepping in place.
+    Metaball lofty = Ball(50.5f, 50.5f, 1e9f, 6.0f, 12.0f);
+    lofty.transparency = 0.5f;
+    PaintDab(canvas, {lofty, Ball(20.5f, 20.5f, 0.0f, 6.0f, 12.0f)});
+    EXPECT_EQ(canvas.Surface(50, 50).coverage, 0.0f);
+    EXPECT_EQ(canvas.Surface(20, 20).coverage, 1.0f);
+}
+
 TEST_F(SurfaceEvaluation, OverlappingMetaballsMergeAndBlendTheirColours) {
     PaintDab(canvas, {enginetest::Coloured(Ball(46.5f, 50.5f, 0.0f, 6.0f, 12.0f), 1.0f, 0.0f, 0.0f),
                       enginetest::Coloured(Ball(54.5f, 50.5f, 0.0f, 6.0f, 12.0f), 0.0f, 0.0f, 1.0f)});
