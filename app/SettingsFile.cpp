@@ -233,6 +233,10 @@ void PlaceDialog(const ProfileFile& profile, const char* section, QWidget* dialo
     const long long storedTop = profile.GetInt(section, "Top", 0);
     const long long storedLeft = profile.GetInt(section, "Left", 0);
     const int display = profile.GetInt(section, "Display", 0);
+    // A shown window knows its frame, so it is shown before it is placed.
+    if (display != 0) {
+        dialog->showNormal();
+    }
     const QRect frame = dialog->frameGeometry();
     const long long w = frame.width();
     const long long h = frame.height();
@@ -250,9 +254,7 @@ void PlaceDialog(const ProfileFile& profile, const char* section, QWidget* dialo
     top = std::max<long long>(top, screen.top());
     dialog->move(static_cast<int>(left), static_cast<int>(top));
     dialog->update();
-    if (display != 0) {
-        dialog->showNormal();
-    } else {
+    if (display == 0) {
         dialog->showMinimized();
         dialog->hide();
     }
