@@ -159,6 +159,7 @@ public:
     ResultCode AddMetaballs(const std::vector<Metaball>& list, UpdateRect& out);
     static float MetaballFromTemplate(Metaball& out, float x, float y, float z, const MaterialBlock& templ);
     static UpdateRect MetaballBounds(const Metaball& m);
+    // The bounds of a stored metaball; the empty rectangle for an id the store does not hold.
     UpdateRect MetaballBounds(std::int32_t id) const;
     float BaseHeight(float x, float y, float window) const;
     void BeginOperation();
