@@ -34,6 +34,7 @@ float FilmWave(float u) {
 
 LitTerms LightPixel(const PaintCanvas& canvas, const SurfaceRecord& record) {
     LitTerms terms;
+    const std::int32_t lightsUsed = std::clamp(canvas.lightCount, 0, 2); // the canvas holds two lights
     Oru_NormalizedVector3D n;
     n.Set(record.normal);
     const Rgb colour{record.red, record.green, record.blue};
@@ -44,7 +45,7 @@ LitTerms LightPixel(const PaintCanvas& canvas, const SurfaceRecord& record) {
     }
 
     float q = 0.0f;
-    for (std::int32_t j = 0; j < canvas.lightCount; ++j) {
+    for (std::int32_t j = 0; j < lightsUsed; ++j) {
         q += std::max(0.0f, -Dot(n, canvas.lights[j])) * canvas.lightIntensities[j] * canvas.diffuseFactor;
     }
     terms.diffuse = {std::min(q * colour.red, 1.0f), std::min(q * colour.green, 1.0f),
@@ -52,7 +53,7 @@ LitTerms LightPixel(const PaintCanvas& canvas, const SurfaceRecord& record) {
 
     if (record.highlight > 0.0f) {
         float s = 0.0f;
-        for (std::int32_t j = 0; j < canvas.lightCount; ++j) {
+        for (std::int32_t j = 0; j < lightsUsed; ++j) {
             const Oru_Vector3D& v = canvas.viewDirection;
             const Oru_Vector3D& l = canvas.lights[j];
             const Oru_NormalizedVector3D half(v.x + l.x, v.y + l.y, v.z + l.z);
