@@ -210,11 +210,18 @@ void COvaneView::RecreateDisplayImage(std::int32_t width, std::int32_t height) {
 }
 
 void COvaneView::BlitRect(const UpdateRect& rect) {
+    const UpdateRect done = RefreshDisplay(rect);
+    if (done.valid) {
+        PutOnScreen(TopDownRect(displayImage_.height, done.x0, done.y0, done.x1, done.y1));
+    }
+}
+
+UpdateRect COvaneView::RefreshDisplay(const UpdateRect& rect) {
     if (!rect.valid) {
-        return;
+        return UpdateRect::Empty();
     }
     if (displayImage_.CopyRect(canvas_.renderedImage, rect) != Result::Success) {
-        return;
+        return UpdateRect::Empty();
     }
     if (grid_.shown) {
         DrawGrid(displayImage_, rect, grid_.spacing, grid_.colour);
@@ -222,7 +229,7 @@ void COvaneView::BlitRect(const UpdateRect& rect) {
     UpdateRect clipped = rect;
     clipped.Clamp(displayImage_.width, displayImage_.height);
     CopyRectToQImage(displayImage_, clipped.x0, clipped.y0, clipped.x1, clipped.y1, screenImage_);
-    PutOnScreen(TopDownRect(displayImage_.height, clipped.x0, clipped.y0, clipped.x1, clipped.y1));
+    return clipped;
 }
 
 QRectF COvaneView::ImageRectOnClient(const QRect& r) const {
@@ -278,6 +285,8 @@ void COvaneView::paintEvent(QPaintEvent* event) {
             const int sy1 = std::min(h, static_cast<int>(std::ceil((exposed.bottom() - d.y) / z)) + 1);
             if (sx1 > sx0 && sy1 > sy0) {
                 const QRect source(sx0, sy0, sx1 - sx0, sy1 - sy0);
+                // Painting copies the exposed part of the canvas to the display picture, as BlitRect does.
+                RefreshDisplay(UpdateRect::Make(sx0, h - sy1, sx1 - 1, h - 1 - sy0));
                 painter.save();
                 painter.setClipRect(exposed);
                 painter.setRenderHint(QPainter::SmoothPixmapTransform, z != 1.0);

@@ -184,6 +184,8 @@ private:
     void CopyBackgroundToDialog();
     void NewFromPicture(RasterImage& picture);
     void PutOnScreen(const QRect& imageRect);
+    // Copies a rectangle of the rendered canvas into the display picture with the grid; the part done.
+    UpdateRect RefreshDisplay(const UpdateRect& rect);
     QRectF ImageRectOnClient(const QRect& topDownRect) const;
     void PaintPreview(QPainter& painter) const;
     void DestroyDialogs();

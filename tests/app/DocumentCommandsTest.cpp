@@ -223,7 +223,7 @@ TEST_F(DocumentCommands, NewFromClipboardExpandsPalettePicturesAndRefusesEmptyOn
     EXPECT_EQ(px[0], 20);
 }
 
-TEST_F(DocumentCommands, PicturesLeaveTheGridOutAndCopyFailureIsReported) {
+TEST_F(DocumentCommands, PicturesAreTheRenderedCanvasAndCopyFailureIsReported) {
     PaintSomething();
     prompts->savePath = Path("out.bmp");
     view->OnCommand(Cmd::SavePicture);

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ViewFixture.h"
+#include "app/CommandIds.h"
+#include "dialogs/CDlgBackground.h"
+#include "persistence/Bmp.h"
+#include "persistence/UndoJournal.h"
+#include "toolbox/CDlgToolBox.h"
+
+namespace {
+
+class ViewWithDialogs : public ViewFixture {
+protected:
+    void SetUp() override {
+        withDialogs = true;
+        ViewFixture::SetUp();
+        ASSERT_NE(view->ToolBox(), nullptr);
+        ASSERT_NE(view->CanvasDialog(), nullptr);
+    }
+    template <typename T> T* Control(QWidget* dialog, const char* id) {
+        return dialog->findChild<T*>(QString::fromLatin1(id));
+    }
+    const std::uint8_t* Shown(int x, int y) { return view->DisplayImage().PixelAt(x, y); }
+};
+
+TEST_F(ViewWithDialogs, WithoutSettingsBothDialogsStartHiddenAndToggleFromTheMenu) {
+    EXPECT_FALSE(view->IsCommandChecked(Cmd::ShowToolBox));
+    EXPECT_FALSE(view->IsCommandChecked(Cmd::ShowCanvasDialog));
+    view->OnCommand(Cmd::ShowToolBox);
+    EXPECT_TRUE(view->ToolBox()->isVisible());
+    EXPECT_TRUE(view->IsCommandChecked(Cmd::ShowToolBox));
+    view->OnCommand(Cmd::ShowToolBox);
+    EXPECT_FALSE(view->ToolBox()->isVisible());
+    EXPECT_FALSE(view->IsCommandChecked(Cmd::ShowToolBox));
+
+    // Restoring the canvas dialog gives it a fresh copy of the canvas's background.
+    view->CanvasDialog()->WorkingImage().Fill(1, 2, 3);
+    view->OnCommand(Cmd::ShowCanvasDialog);
+    EXPECT_TRUE(view->IsCommandChecked(Cmd::ShowCanvasDialog));
+    EXPECT_EQ(view->CanvasDialog()->WorkingImage().data, view->Canvas().backgroundImage.data);
+}
+
+TEST_F(ViewWithDialogs, GridIsDrawnIntoTheDisplayOnlyAndGoesAway) {
+    Control<QLineEdit>(view->CanvasDialog(), "1060")->setText(QStringLiteral("10"));
+    Control<QPushButton>(view->CanvasDialog(), "1041")->click();
+    EXPECT_EQ(view->Grid().shown, 1);
+    EXPECT_EQ(view->Grid().spacing, 10);
+    EXPECT_TRUE(view->CursorHidden());
+    // Column 0 is a grid line; column 5 is not.
+    EXPECT_NE(Shown(0, 3)[0], 255);
+    EXPECT_EQ(Shown(5, 3)[0], 255);
+    EXPECT_EQ(view->Canvas().renderedImage.PixelAt(0, 3)[0], 255);
+    // The saved and the copied picture never carry the grid.
+    prompts->savePath = dir.filePath(QStringLiteral("grid.bmp"));
+    view->OnCommand(Cmd::SavePicture);
+    RasterImage saved;
+    ASSERT_EQ(LoadBmpFile(saved, prompts->savePath.toStdString()), Result::Success);
+    EXPECT_EQ(saved.PixelAt(0, 3)[0], 255);
+    view->OnCommand(Cmd::CopyPicture);
+    EXPECT_EQ(prompts->copiedPicture.PixelAt(0, 3)[0], 255);
+
+    Control<QCheckBox>(view->CanvasDialog(), "1089")->click();
+    EXPECT_EQ(view->Grid().snap, Control<QCheckBox>(view->CanvasDialog(), "1089")->isChecked() ? 1 : 0);
+
+    Control<QPushButton>(view->CanvasDialog(), "1061")->click();
+    EXPECT_EQ(view->Grid().shown, 0);
+    EXPECT_EQ(view->Grid().spacing, 0);
+    EXPECT_EQ(Shown(0, 3)[0], 255);
+}
+
+TEST_F(ViewWithDialogs, BackgroundChangeIsComposedRecordedAndUndone) {
+    view->CanvasDialog()->GenerateGradient();
+    EXPECT_EQ(view->StatusText(), QStringLiteral("背景画像を変更"));
+    EXPECT_EQ(view->Canvas().backgroundImage.data, view->CanvasDialog()->WorkingImage().data);
+    const std::uint8_t* top = view->Canvas().renderedImage.PixelAt(10, 719);
+    EXPECT_FALSE(top[0] == 255 && top[1] == 255 && top[2] == 255);
+    EXPECT_EQ(std::vector<int>(Shown(10, 719), Shown(10, 719) + 3), std::vector<int>(top, top + 3));
+    ASSERT_EQ(view->Journal()->Entries().size(), 2u);
+    EXPECT_EQ(view->Journal()->Entries()[1].kind, UndoBackground);
+    EXPECT_FALSE(view->Modified()); // background changes leave the flag alone
+
+    view->OnCommand(Cmd::EditUndo);
+    const std::uint8_t* back = view->Canvas().renderedImage.PixelAt(10, 719);
+    EXPECT_EQ(back[0], 255);
+    EXPECT_EQ(back[1], 255);
+    EXPECT_EQ(view->CanvasDialog()->WorkingImage().data, view->Canvas().backgroundImage.data);
+}
+
+TEST_F(ViewWithDialogs, StraightLineShowsAnInvertingRubberBandAndPaintsAtTheSecondPress) {
+    view->ToolBox()->OnPathButton(1);
+    EXPECT_EQ(view->Controller()->Brush().pathKind, PathKind::StraightLine);
+    EXPECT_TRUE(view->StatusText().startsWith(QStringLiteral("直線：")));
+
+    const QPoint a(100, 200);
+    const QPoint b(300, 200);
+    Mouse(QEvent::MouseButtonPress, Qt::LeftButton, a);
+    Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, a);
+    EXPECT_EQ(view->Canvas().store->Count(), 0);
+    Move(b, false);
+    const QImage screen = view->viewport()->grab().toImage();
+    const PreviewShape& band = view->Controller()->Preview().pathLine;
+    ASSERT_TRUE(band.onScreen);
+    ASSERT_EQ(band.points.size(), 2u);
+    // The white canvas under the band is inverted to black; away from it it stays white.
+    EXPECT_EQ(QColor(screen.pixel(200, 200)).lightness(), 0);
+    EXPECT_EQ(QColor(screen.pixel(200, 260)), QColor(255, 255, 255));
+
+    Mouse(QEvent::MouseButtonPress, Qt::LeftButton, b);
+    Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, b);
+    EXPECT_GT(view->Canvas().store->Count(), 0);
+    EXPECT_NE(RenderedAt(QPoint(200, 200)), QColor(255, 255, 255));
+    EXPECT_FALSE(view->Controller()->Preview().pathLine.onScreen);
+    EXPECT_TRUE(view->Modified());
+    EXPECT_TRUE(view->IsCommandEnabled(Cmd::EditUndo));
+}
+
+TEST_F(ViewWithDialogs, CloseWritesTheSettingsAndDestroysTheDialogs) {
+    view->OnCommand(Cmd::ShowToolBox);
+    EXPECT_EQ(view->OnCloseQuery(), 0);
+    EXPECT_EQ(view->ToolBox(), nullptr);
+    EXPECT_EQ(view->CanvasDialog(), nullptr);
+    QFile ini(dir.filePath(QStringLiteral("nurimoko.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(ini.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("[Dialog_toolbox]")));
+    EXPECT_TRUE(text.contains(QStringLiteral("[Dialog_background]")));
+    EXPECT_TRUE(text.contains(QStringLiteral("ColorButton23-flag")));
+    // The tool box was shown and the canvas dialog hidden.
+    const qsizetype toolbox = text.indexOf(QStringLiteral("[Dialog_toolbox]"));
+    const qsizetype background = text.indexOf(QStringLiteral("[Dialog_background]"));
+    const QString toolboxPart =
+        toolbox < background ? text.mid(toolbox, background - toolbox) : text.mid(toolbox);
+    const QString backgroundPart =
+        toolbox < background ? text.mid(background) : text.mid(background, toolbox - background);
+    EXPECT_TRUE(toolboxPart.contains(QStringLiteral("Display=1")));
+    EXPECT_TRUE(backgroundPart.contains(QStringLiteral("Display=0")));
+}
+
+} // namespace
