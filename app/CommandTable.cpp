@@ -73,25 +73,25 @@ const std::vector<AcceleratorSpec>& AcceleratorSpecs() {
 }
 
 const std::vector<int>& ToolBarSlots() {
-    static const std::vector<int> slots = {Cmd::FileNew,
-                                           Cmd::FileOpen,
-                                           Cmd::FileSaveAs,
-                                           0,
-                                           Cmd::ShowToolBox,
-                                           Cmd::ShowCanvasDialog,
-                                           0,
-                                           Cmd::Redraw,
-                                           0,
-                                           Cmd::ZoomActual,
-                                           Cmd::ZoomIn,
-                                           Cmd::ZoomOut,
-                                           Cmd::ZoomFit,
-                                           0,
-                                           Cmd::EditUndo,
-                                           Cmd::EditRedo,
-                                           0,
-                                           Cmd::Information};
-    return slots;
+    static const std::vector<int> buttons = {Cmd::FileNew,
+                                             Cmd::FileOpen,
+                                             Cmd::FileSaveAs,
+                                             0,
+                                             Cmd::ShowToolBox,
+                                             Cmd::ShowCanvasDialog,
+                                             0,
+                                             Cmd::Redraw,
+                                             0,
+                                             Cmd::ZoomActual,
+                                             Cmd::ZoomIn,
+                                             Cmd::ZoomOut,
+                                             Cmd::ZoomFit,
+                                             0,
+                                             Cmd::EditUndo,
+                                             Cmd::EditRedo,
+                                             0,
+                                             Cmd::Information};
+    return buttons;
 }
 
 const MenuItemSpec* FindMenuItem(int id) {
