@@ -50,19 +50,23 @@ unlimited undo and a Japanese manual.")
 set(CPACK_PACKAGE_CONTACT "ヌリモコ developers <nurimoko@localhost>" CACHE STRING "Maintainer of the package")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# libc and libstdc++ come from the binaries; Qt's xcb platform plugin is part of libqt6gui6 on Debian 12.
+# The Qt 6 libraries, libc and libstdc++ are read from the binaries (Qt's xcb platform plugin is part of
+# libqt6gui6 on Debian 12); the manual and the Japanese interface need the CJK fonts.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 
 set(NURIMOKO_INSTALL_APPDIR_FULL ${CPACK_PACKAGING_INSTALL_PREFIX}/${NURIMOKO_INSTALL_APPDIR})
-configure_file(${CMAKE_SOURCE_DIR}/packaging/postrm.in ${CMAKE_BINARY_DIR}/packaging/debian/postrm @ONLY
-               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
-                                WORLD_EXECUTE)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/debian/postrm)
+foreach(script prerm postrm)
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/${script}.in ${CMAKE_BINARY_DIR}/packaging/debian/${script} @ONLY
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
+                                  WORLD_EXECUTE)
+endforeach()
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/debian/prerm
+                                       ${CMAKE_BINARY_DIR}/packaging/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)
