@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QImage>
 #include <set>
 
 #include "QtTestApp.h"
 #include "toolbox/ButtonFaces.h"
-#include "toolbox/RasterImageQt.h"
 
 namespace {
 
@@ -81,26 +79,4 @@ TEST(ButtonImagePair, PalettePicturesAreExpandedAndEmptyOnesRefused) {
     EXPECT_EQ(pair.selected.bytesPerPixel, 3);
     EXPECT_EQ(pair.selected.PixelAt(8, 8)[2], 10);
     EXPECT_NE(ButtonImagePair().Build(RasterImage()), Result::Success);
-}
-
-// Writes the faces next to the build for a look by eye when NURIMOKO_DUMP_FACES is set.
-TEST(ButtonFaces, DumpForInspection) {
-    const QByteArray folder = qgetenv("NURIMOKO_DUMP_FACES");
-    if (folder.isEmpty()) {
-        GTEST_SKIP();
-    }
-    TestApp();
-    const std::vector<RasterImage> pictures = AllPictures();
-    QImage sheet(64 * 6, 64 * 4, QImage::Format_RGB888);
-    sheet.fill(Qt::black);
-    for (std::size_t i = 0; i < pictures.size(); ++i) {
-        const QImage face = ToQImage(pictures[i]);
-        for (int y = 0; y < 64; ++y) {
-            for (int x = 0; x < 64; ++x) {
-                sheet.setPixel(static_cast<int>(i % 6) * 64 + x, static_cast<int>(i / 6) * 64 + y,
-                               face.pixel(x, y));
-            }
-        }
-    }
-    EXPECT_TRUE(sheet.save(QString::fromLocal8Bit(folder) + "/faces.png"));
 }
