@@ -32,7 +32,4 @@ bool CommandHasBehaviour(int id);
 
 inline constexpr const char* AppTitle = "ヌリモコ";
 inline constexpr const char* IdleStatusText = "準備完了";
-inline constexpr const char* OleInitFailedText =
-    "OLE の初期化に失敗しました。OLE ライブラリのバージョンが正しいことを確認してください。";
 inline constexpr const char* AppUserModelId = "Ovane.AppID.NoVersion";
-inline constexpr const char* DocTemplateString = "Ovane\n\nOvane\n\n\nOvane.Document\nOvane.Document";
