@@ -9,6 +9,7 @@
 #include <string>
 
 #include "brushes/BrushKind.h"
+#include "brushes/StrokeController.h"
 
 namespace {
 
@@ -73,6 +74,32 @@ TEST(ManualPdfTest, BuiltBesideTheProgramWithAPicturePerBrushAndPathKind) {
 
     // The Japanese font travels with the file, so the manual reads the same without fonts-noto-cjk.
     EXPECT_GT(Count(pdf, "/FontFile"), 0u);
+}
+
+// The manual's source names every brush and path kind as the tool box does and quotes the guidance
+// texts exactly as the status line shows them, so a painter finds in it what the screen says.
+TEST(ManualPdfTest, SourceUsesTheProgramsOwnTexts) {
+    const fs::path source =
+        fs::path(__FILE__).parent_path().parent_path().parent_path() / "manual" / "manual.html";
+    std::ifstream in(source, std::ios::binary);
+    ASSERT_TRUE(in) << source;
+    const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+
+    for (std::int32_t k = 0; k < BrushKindCount; ++k) {
+        const BrushKind kind = static_cast<BrushKind>(k);
+        if (kind == BrushKind::Stipple || kind == BrushKind::Radial || kind == BrushKind::NoBrush) {
+            continue;
+        }
+        SCOPED_TRACE(BrushKindCaption(kind));
+        EXPECT_NE(html.find(std::string("<h3>") + BrushKindCaption(kind)), std::string::npos);
+        EXPECT_NE(html.find(BrushKindHint(kind)), std::string::npos);
+    }
+    for (std::int32_t p = 0; p < PathKindCount; ++p) {
+        const PathKind path = static_cast<PathKind>(p);
+        SCOPED_TRACE(PathKindCaption(path));
+        EXPECT_NE(html.find(std::string("<h3>") + PathKindCaption(path) + "</h3>"), std::string::npos);
+        EXPECT_NE(html.find(StrokeController::GuidanceText(path)), std::string::npos);
+    }
 }
 
 } // namespace
