@@ -148,14 +148,21 @@ public:
         tools.SetCurrentColour(hue, lightness, saturation);
     }
 
-    // A small dark cross where the user clicks, drawn into the picture (window coordinates).
+    // A small red cross with a white rim where the user clicks, drawn into the picture (window
+    // coordinates), so it shows on paint of any colour.
     void Mark(WindowPoint p) {
         RasterImage& image = canvas.renderedImage;
         const std::int32_t cx = p.x;
         const std::int32_t cy = height - 1 - p.y;
-        for (std::int32_t d = -3; d <= 3; ++d) {
-            Put(image, cx + d, cy);
-            Put(image, cx, cy + d);
+        for (std::int32_t d = -5; d <= 5; ++d) {
+            for (std::int32_t w = -1; w <= 1; ++w) {
+                Put(image, cx + d, cy + w, 255, 255, 255);
+                Put(image, cx + w, cy + d, 255, 255, 255);
+            }
+        }
+        for (std::int32_t d = -4; d <= 4; ++d) {
+            Put(image, cx + d, cy, 210, 20, 30);
+            Put(image, cx, cy + d, 210, 20, 30);
         }
     }
 
@@ -165,14 +172,15 @@ public:
     std::int32_t height;
 
 private:
-    static void Put(RasterImage& image, std::int32_t x, std::int32_t y) {
+    static void Put(RasterImage& image, std::int32_t x, std::int32_t y, std::uint8_t red, std::uint8_t green,
+                    std::uint8_t blue) {
         if (x < 0 || y < 0 || x >= image.width || y >= image.height || image.bytesPerPixel != 3) {
             return;
         }
         std::uint8_t* px = image.PixelAt(x, y);
-        px[0] = 40; // blue, green, red
-        px[1] = 30;
-        px[2] = 200;
+        px[0] = blue;
+        px[1] = green;
+        px[2] = red;
     }
 
     PaintCanvas canvas;
