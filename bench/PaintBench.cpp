@@ -1,0 +1,196 @@
+// Timings of the painting work a user waits for: one dab, one committed path, rendering, loading and
+// saving a heavy painting, and the memory an empty canvas holds per pixel.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+#include "bench/BenchScenes.h"
+
+namespace {
+
+constexpr std::int32_t kDabCanvas = 512;
+
+// A dab of `kind` at the middle of `canvas`, taken back after each round.
+void TimeDab(benchmark::State& state, PaintCanvas& canvas, BrushKind kind, float size) {
+    BrushSettings brush = FixedBrush(kind, size);
+    const std::int32_t keep = canvas.store->Count();
+    brush.placements = {DabPlacement{kDabCanvas / 2.0f + 0.3f, kDabCanvas / 2.0f + 0.7f, 0.0f, 0.0f, 1.0f}};
+    for (auto _ : state) {
+        const UpdateRect rect = PaintDabs(canvas, brush);
+        state.PauseTiming();
+        TakeBack(canvas, keep, rect);
+        state.ResumeTiming();
+    }
+}
+
+PaintCanvas& FreshDabCanvas() {
+    static PaintCanvas* canvas = [] {
+        auto* c = new PaintCanvas;
+        c->Create(kDabCanvas, kDabCanvas);
+        return c;
+    }();
+    return *canvas;
+}
+
+PaintCanvas& LayeredDabCanvas() {
+    static PaintCanvas* canvas = [] {
+        auto* c = new PaintCanvas;
+        c->Create(kDabCanvas, kDabCanvas);
+        PaintTenLayers(*c);
+        return c;
+    }();
+    return *canvas;
+}
+
+const std::vector<Metaball>& HeavyMetaballs() {
+    static const std::vector<Metaball> metaballs = HeavyPaintingMetaballs();
+    return metaballs;
+}
+
+PaintCanvas& HeavyCanvas() {
+    static PaintCanvas* canvas = [] {
+        auto* c = new PaintCanvas;
+        BuildCanvas(*c, 1920, 1080, HeavyMetaballs(), true);
+        return c;
+    }();
+    return *canvas;
+}
+
+std::string HeavyFilePath() {
+    static const std::string path = [] {
+        const char* dir = std::getenv("TMPDIR");
+        std::string p = std::string(dir != nullptr ? dir : "/tmp") + "/nurimoko-bench-" +
+                        std::to_string(static_cast<long>(getpid())) + ".mb";
+        HeavyCanvas().SavePaintFile(p);
+        return p;
+    }();
+    return path;
+}
+
+void SetThreads(benchmark::State& state) {
+    const std::string value = std::to_string(state.range(0));
+    setenv("NURIMOKO_THREADS", state.range(0) == 0 ? "" : value.c_str(), 1);
+}
+
+void BM_DabSimple60_Fresh(benchmark::State& state) {
+    TimeDab(state, FreshDabCanvas(), BrushKind::Simple, 60.0f);
+}
+
+void BM_DabSimple60_TenLayers(benchmark::State& state) {
+    TimeDab(state, LayeredDabCanvas(), BrushKind::Simple, 60.0f);
+}
+
+void BM_DabStipple(benchmark::State& state) {
+    TimeDab(state, FreshDabCanvas(), BrushKind::Stipple, 40.0f);
+}
+
+void BM_DabWatercolour(benchmark::State& state) {
+    TimeDab(state, FreshDabCanvas(), BrushKind::Watercolour, 50.0f);
+}
+
+void BM_PolylineStipple100(benchmark::State& state) {
+    PaintCanvas& canvas = FreshDabCanvas();
+    BrushSettings brush = FixedBrush(BrushKind::Stipple, 40.0f);
+    const float spacing = brush.DabSpacing();
+    // Three legs whose length gives 100 dab positions in all.
+    const float leg = spacing * 100.0f / 3.0f;
+    const std::vector<CanvasPoint> points = {{60.0f, 60.0f},
+                                             {60.0f + leg * 0.7f, 60.0f},
+                                             {60.0f + leg * 0.7f, 60.0f + leg * 0.7f},
+                                             {60.0f, 60.0f + leg}};
+    brush.SamplePath(points, PathKind::Polyline, 0);
+    const std::int32_t keep = canvas.store->Count();
+    for (auto _ : state) {
+        const UpdateRect rect = PaintDabs(canvas, brush);
+        state.PauseTiming();
+        TakeBack(canvas, keep, rect);
+        state.ResumeTiming();
+    }
+    state.counters["dabs"] = static_cast<double>(brush.placements.size());
+}
+
+void BM_RenderHeavy(benchmark::State& state) {
+    PaintCanvas& canvas = HeavyCanvas();
+    SetThreads(state);
+    const UpdateRect whole = UpdateRect::Make(0, 0, canvas.width - 1, canvas.height - 1);
+    for (auto _ : state) {
+        canvas.MarkDirty(whole, 1);
+        UpdateRect rect = whole;
+        canvas.Render(rect);
+    }
+    unsetenv("NURIMOKO_THREADS");
+    state.counters["metaballs"] = static_cast<double>(canvas.store->Count());
+}
+
+void BM_LoadHeavy(benchmark::State& state) {
+    const std::string path = HeavyFilePath();
+    for (auto _ : state) {
+        auto canvas = std::make_unique<PaintCanvas>();
+        if (canvas->LoadPaintFile(path) != Result::Success) {
+            state.SkipWithError("load failed");
+            break;
+        }
+        state.PauseTiming();
+        canvas.reset();
+        state.ResumeTiming();
+    }
+}
+
+void BM_SaveHeavy(benchmark::State& state) {
+    PaintCanvas& canvas = HeavyCanvas();
+    const std::string path = HeavyFilePath() + ".saved.mb";
+    for (auto _ : state) {
+        if (canvas.SavePaintFile(path) != Result::Success) {
+            state.SkipWithError("save failed");
+            break;
+        }
+    }
+    std::remove(path.c_str());
+}
+
+void BM_EmptyCanvasBytesPerPixel(benchmark::State& state) {
+    double bytes = 0.0;
+    for (auto _ : state) {
+        PaintCanvas canvas;
+        canvas.Create(1920, 1080);
+        const double total = static_cast<double>(
+            canvas.grid->lists.capacity() * sizeof(PixelList) +
+            canvas.surface.capacity() * sizeof(SurfaceRecord) + canvas.dirtyFlags.capacity() +
+            canvas.paintedMask.capacity() + canvas.heightSnapshot.capacity() * sizeof(float) +
+            canvas.renderedImage.data.capacity() + canvas.backgroundImage.data.capacity());
+        bytes = total / (1920.0 * 1080.0);
+    }
+    state.counters["bytes_per_pixel"] = bytes;
+}
+
+} // namespace
+
+BENCHMARK(BM_DabSimple60_Fresh)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DabSimple60_TenLayers)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DabStipple)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DabWatercolour)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PolylineStipple100)->Unit(benchmark::kMillisecond);
+// Argument: render threads (0 = the machine's hardware threads).
+BENCHMARK(BM_RenderHeavy)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_LoadHeavy)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_SaveHeavy)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_EmptyCanvasBytesPerPixel)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::remove(HeavyFilePath().c_str());
+    return 0;
+}
