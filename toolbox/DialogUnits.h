@@ -5,12 +5,15 @@
 #include <QFontMetrics>
 #include <QRect>
 #include <QWidget>
+#include <algorithm>
 
 class DialogUnits {
 public:
     explicit DialogUnits(const QWidget& dialog) {
         const QFontMetrics metrics(dialog.font());
-        charWidth_ = metrics.averageCharWidth();
+        // Japanese captions are full-width; the unit is widened so that a full-width glyph spans two of
+        // them, as it does with the fonts the layouts were made for.
+        charWidth_ = std::max(metrics.averageCharWidth(), (metrics.horizontalAdvance(QChar(0x3042)) + 1) / 2);
         charHeight_ = metrics.height();
     }
     int X(int dlu) const { return dlu * charWidth_ / 4; }
