@@ -96,14 +96,12 @@ void BM_DabWatercolour(benchmark::State& state) {
 void BM_PolylineStipple100(benchmark::State& state) {
     PaintCanvas& canvas = FreshDabCanvas();
     BrushSettings brush = FixedBrush(BrushKind::Stipple, 40.0f);
-    const float spacing = brush.DabSpacing();
-    // Three legs whose length gives 100 dab positions in all.
-    const float leg = spacing * 100.0f / 3.0f;
-    const std::vector<CanvasPoint> points = {{60.0f, 60.0f},
-                                             {60.0f + leg * 0.7f, 60.0f},
-                                             {60.0f + leg * 0.7f, 60.0f + leg * 0.7f},
-                                             {60.0f, 60.0f + leg}};
-    brush.SamplePath(points, PathKind::Polyline, 0);
+    // Three legs, lengthened until the path holds 100 dab positions.
+    for (float leg = brush.DabSpacing() * 25.0f; brush.placements.size() < 100; leg += 1.0f) {
+        const std::vector<CanvasPoint> points = {
+            {60.0f, 60.0f}, {60.0f + leg, 60.0f}, {60.0f + leg, 60.0f + leg}, {60.0f, 60.0f + leg}};
+        brush.SamplePath(points, PathKind::Polyline, 0);
+    }
     const std::int32_t keep = canvas.store->Count();
     for (auto _ : state) {
         const UpdateRect rect = PaintDabs(canvas, brush);

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/PaintCanvas.h"
+#include "engine/RowScheduler.h"
 #include "engine/Truncate.h"
 
 namespace {
@@ -30,32 +31,46 @@ bool AcceptedByDrawingArea(std::uint8_t painted, std::int32_t area) {
 
 } // namespace
 
+bool PaintCanvas::StoreMetaball(const Metaball& source, Metaball& stored, ResultCode& code) {
+    code = Result::Success;
+    // Compared as floats, which matches trunc() for finite values and rejects NaN.
+    if (!(source.x > -1.0f && source.x < static_cast<float>(width) && source.y > -1.0f &&
+          source.y < static_cast<float>(height))) {
+        return false;
+    }
+    const std::int32_t col = TruncToInt(source.x);
+    const std::int32_t row = TruncToInt(source.y);
+    if (!AcceptedByDrawingArea(paintedMask[PixelIndex(col, row)], drawingArea)) {
+        return false;
+    }
+    stored = source;
+    stored.id = store->Count();
+    stored.state = MetaballLive;
+    try {
+        store->records.push_back(stored);
+        changedIds.push_back(stored.id);
+    } catch (const std::bad_alloc&) {
+        code = Result::OutOfMemory;
+        return false;
+    }
+    return true;
+}
+
 ResultCode PaintCanvas::AddMetaballs(const std::vector<Metaball>& list, UpdateRect& out) {
     if (!store || !grid || paintedMask.empty()) {
         return Result::NoData;
     }
     out = UpdateRect::Empty();
     for (const Metaball& source : list) {
-        // Compared as floats, which matches trunc() for finite values and rejects NaN.
-        if (!(source.x > -1.0f && source.x < static_cast<float>(width) && source.y > -1.0f &&
-              source.y < static_cast<float>(height))) {
+        Metaball m;
+        ResultCode code = Result::Success;
+        if (!StoreMetaball(source, m, code)) {
+            if (code != Result::Success) {
+                return code;
+            }
             continue;
         }
-        const std::int32_t col = TruncToInt(source.x);
-        const std::int32_t row = TruncToInt(source.y);
-        if (!AcceptedByDrawingArea(paintedMask[PixelIndex(col, row)], drawingArea)) {
-            continue;
-        }
-        Metaball m = source;
-        m.id = store->Count();
-        m.state = MetaballLive;
-        try {
-            store->records.push_back(m);
-            changedIds.push_back(m.id);
-        } catch (const std::bad_alloc&) {
-            return Result::OutOfMemory;
-        }
-        const ResultCode code = InsertIntoGrid(m);
+        code = InsertIntoGrid(m);
         if (code != Result::Success) {
             return code;
         }
@@ -67,15 +82,63 @@ ResultCode PaintCanvas::AddMetaballs(const std::vector<Metaball>& list, UpdateRe
     return Result::Success;
 }
 
+ResultCode PaintCanvas::AddMetaballsInBands(const std::vector<Metaball>& list) {
+    if (!store || !grid || paintedMask.empty()) {
+        return Result::NoData;
+    }
+    std::vector<Metaball> stored;
+    try {
+        stored.reserve(list.size());
+    } catch (const std::bad_alloc&) {
+        return Result::OutOfMemory;
+    }
+    for (const Metaball& source : list) {
+        Metaball m;
+        ResultCode code = Result::Success;
+        if (StoreMetaball(source, m, code)) {
+            stored.push_back(m);
+        } else if (code != Result::Success) {
+            return code;
+        }
+    }
+    // Each band of rows takes every metaball in deposition order, so each list receives its entries in
+    // the order AddMetaballs would give them, whichever band finishes first.
+    const std::int32_t threads = renderThreads > 0 ? renderThreads : RenderThreadCount();
+    const std::int32_t bands = threads <= 1 ? 1 : std::min(height, threads * 8);
+    std::vector<ResultCode> codes(static_cast<std::size_t>(std::max(bands, 1)), Result::Success);
+    RunPieces(bands, threads, [&](std::int32_t band) {
+        const std::int32_t rowBegin =
+            static_cast<std::int32_t>(static_cast<std::int64_t>(height) * band / bands);
+        const std::int32_t rowEnd =
+            static_cast<std::int32_t>(static_cast<std::int64_t>(height) * (band + 1) / bands);
+        for (const Metaball& m : stored) {
+            const ResultCode code = InsertRows(m, rowBegin, rowEnd - 1);
+            if (code != Result::Success) {
+                codes[static_cast<std::size_t>(band)] = code;
+                return;
+            }
+        }
+    });
+    for (const ResultCode code : codes) {
+        if (code != Result::Success) {
+            return code;
+        }
+    }
+    return Result::Success;
+}
+
 ResultCode PaintCanvas::InsertIntoGrid(const Metaball& m) {
     if (!grid || grid->width == 0 || grid->height == 0) {
         return Result::NoData;
     }
+    return InsertRows(m, 0, grid->height - 1);
+}
+
+ResultCode PaintCanvas::InsertRows(const Metaball& m, std::int32_t rowFrom, std::int32_t rowTo) {
     const float radius = m.outerRadius;
     const float radiusSq = m.outerRadiusSq;
-    const std::int32_t firstRow = std::max(0, TruncToInt(m.y - radius));
-    const std::int32_t lastRow =
-        std::min(TruncToInt(static_cast<double>(m.y + radius) - 1e-6), grid->height - 1);
+    const std::int32_t firstRow = std::max(rowFrom, TruncToInt(m.y - radius));
+    const std::int32_t lastRow = std::min(TruncToInt(static_cast<double>(m.y + radius) - 1e-6), rowTo);
     for (std::int32_t r = firstRow; r <= lastRow; ++r) {
         const float dy = DistanceToNearerEdge(m.y, r);
         const float dySq = dy * dy;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/RenderPasses.h"
+#include "engine/RowScheduler.h"
 
 namespace {
 
@@ -154,7 +155,8 @@ void PaintCanvas::Compose(const UpdateRect& rect) {
         rowStart[static_cast<std::size_t>(y - bounds.y0 + 1)] = carried;
     }
 
-    ForEachRow(bounds, [&](std::int32_t y) {
+    const std::int32_t threads = renderThreads > 0 ? renderThreads : RenderThreadCount();
+    ForEachRow(bounds, threads, [&](std::int32_t y) {
         Bgr background = rowStart[static_cast<std::size_t>(y - bounds.y0)];
         std::uint8_t* out = renderedImage.Row(y);
         for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {

@@ -71,6 +71,30 @@ struct MetaballGrid {
     }
 };
 
+// A unit surface normal kept as three plain floats, so the per-pixel record carries no vtable pointer;
+// the lighting code works on it as an Oru_NormalizedVector3D.
+struct SurfaceNormal {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+
+    // Stores (ax, ay, az) normalised exactly as Oru_NormalizedVector3D::Set does.
+    void Set(float ax, float ay, float az) {
+        const Oru_NormalizedVector3D n(ax, ay, az);
+        x = n.x;
+        y = n.y;
+        z = n.z;
+    }
+    // The stored components as they are, without normalising again.
+    operator Oru_NormalizedVector3D() const {
+        Oru_NormalizedVector3D v;
+        v.x = x;
+        v.y = y;
+        v.z = z;
+        return v;
+    }
+};
+
 struct SurfaceRecord {
     float coverage = 0.0f;
     float surfaceZ = 0.0f;
@@ -80,7 +104,7 @@ struct SurfaceRecord {
     float transparency = 0.0f;
     float highlight = 1.0f;
     float rainbow = 0.0f;
-    Oru_NormalizedVector3D normal;
+    SurfaceNormal normal;
     float transmittedRed = 0.0f;
     float transmittedGreen = 0.0f;
     float transmittedBlue = 0.0f;
@@ -136,6 +160,11 @@ public:
     std::int32_t heightMode = 1; // 1: on the paint; 0: on a plane of `planeHeight`
     float planeHeight = 0.0f;
     ProgressTarget* progressTarget = nullptr;
+    // Threads that render and load; 0: as RenderThreadCount() says (NURIMOKO_THREADS or the hardware).
+    std::int32_t renderThreads = 0;
+    // True: every sample is evaluated by the reference code straight over the pixel lists and the
+    // store, which the fast evaluation must match bit for bit.
+    bool referenceEvaluation = false;
 
     // Lifecycle.
     ResultCode Create(std::int32_t width, std::int32_t height);
@@ -184,4 +213,14 @@ public:
 
     // Grid insertion of one stored metaball.
     ResultCode InsertIntoGrid(const Metaball& m);
+    // The part of InsertIntoGrid in rows rowFrom..rowTo.
+    ResultCode InsertRows(const Metaball& m, std::int32_t rowFrom, std::int32_t rowTo);
+    // AddMetaballs for many metaballs at once (loading): stores them in order, then fills the pixel lists
+    // of separate bands of rows on separate threads. The lists come out as AddMetaballs leaves them.
+    ResultCode AddMetaballsInBands(const std::vector<Metaball>& list);
+
+private:
+    // Checks the position and the drawing area, then appends `source` to the store as `stored`; false
+    // when it is not taken (`code` says OutOfMemory when the store could not grow).
+    bool StoreMetaball(const Metaball& source, Metaball& stored, ResultCode& code);
 };

@@ -3,14 +3,28 @@
 // the work on one row does not depend on other rows, so the rows of a pass may run in any order.
 
 #include <cstdint>
+#include <functional>
 
 #include "engine/PaintCanvas.h"
+#include "engine/RowScheduler.h"
 
-// Runs `rowPass` for each row of `bounds`; the one place where rows of a pass are scheduled.
-template <typename RowPass> void ForEachRow(const UpdateRect& bounds, RowPass&& rowPass) {
-    for (std::int32_t row = bounds.y0; row <= bounds.y1; ++row) {
-        rowPass(row);
+// Below this many pixels a pass runs on the calling thread alone: waking workers would cost more.
+inline constexpr std::int64_t ParallelPassMinPixels = 2048;
+
+// Runs `rowPass` for each row of `bounds` on up to `threads` threads and returns when every row is
+// done; the one place where rows of a pass are scheduled.
+template <typename RowPass>
+void ForEachRow(const UpdateRect& bounds, std::int32_t threads, RowPass&& rowPass) {
+    const std::int32_t rows = bounds.y1 - bounds.y0 + 1;
+    const std::int64_t pixels = static_cast<std::int64_t>(rows) * (bounds.x1 - bounds.x0 + 1);
+    if (threads <= 1 || rows < 2 || pixels < ParallelPassMinPixels) {
+        for (std::int32_t row = bounds.y0; row <= bounds.y1; ++row) {
+            rowPass(row);
+        }
+        return;
     }
+    const std::function<void(std::int32_t)> piece = [&](std::int32_t i) { rowPass(bounds.y0 + i); };
+    RunPieces(rows, threads, piece);
 }
 
 // Recomputes the surface record of one pixel from `samples` × `samples` samples.

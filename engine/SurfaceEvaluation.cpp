@@ -1,12 +1,15 @@
 #include <algorithm>
 
 #include "engine/FieldEvaluation.h"
+#include "engine/PixelEvaluators.h"
 #include "engine/RenderPasses.h"
 
-void UpdatePixel(PaintCanvas& canvas, std::int32_t col, std::int32_t row, std::int32_t samples) {
+namespace {
+
+template <typename Evaluator>
+void UpdatePixelWith(Evaluator& evaluator, PaintCanvas& canvas, std::int32_t col, std::int32_t row,
+                     std::int32_t samples) {
     SurfaceRecord& record = canvas.Surface(col, row);
-    const PixelList& list = canvas.grid->At(col, row);
-    const MetaballStore& store = *canvas.store;
     std::int32_t hits = 0;
     float sumZ = 0.0f;
     float sumRed = 0.0f;
@@ -18,16 +21,17 @@ void UpdatePixel(PaintCanvas& canvas, std::int32_t col, std::int32_t row, std::i
     const float h = 1.0f / static_cast<float>(samples);
     // Every sample of a pixel reads the same list, so they share one height range.
     HeightRange range;
-    if (list.count > 0 && SampleHeightRange(list, store, range)) {
+    if (evaluator.Prepare(range)) {
         for (std::int32_t j = 0; j < samples; ++j) {
             const float sy = SampleCoordinate(row, j, h);
             for (std::int32_t k = 0; k < samples; ++k) {
                 const float sx = SampleCoordinate(col, k, h);
+                evaluator.PrepareSample(sx, sy);
                 float z = 0.0f;
                 SampleMaterial material;
-                if (!SearchSurface(list, store, range, canvas.grid->surfaceThreshold,
-                                   canvas.grid->surfaceStep, sx, sy, z) ||
-                    !EvaluateMaterial(list, store, sx, sy, z, material)) {
+                if (!evaluator.SearchSurface(range, canvas.grid->surfaceThreshold, canvas.grid->surfaceStep,
+                                             z) ||
+                    !evaluator.EvaluateMaterial(z, material)) {
                     continue;
                 }
                 ++hits;
@@ -63,6 +67,13 @@ void UpdatePixel(PaintCanvas& canvas, std::int32_t col, std::int32_t row, std::i
     }
     // The transmission pass sets it again for transparent pixels.
     record.transmission = 0.0f;
+}
+
+} // namespace
+
+void UpdatePixel(PaintCanvas& canvas, std::int32_t col, std::int32_t row, std::int32_t samples) {
+    WithEvaluator(canvas, col, row,
+                  [&](auto& evaluator) { UpdatePixelWith(evaluator, canvas, col, row, samples); });
 }
 
 bool IsEdgePixel(const PaintCanvas& canvas, std::int32_t col, std::int32_t row) {
@@ -111,11 +122,12 @@ ResultCode PaintCanvas::Render(UpdateRect& rect) {
     // A canvas without buffers has nothing to evaluate.
     if (rect.valid && HasBuffers()) {
         const UpdateRect bounds = rect;
+        const std::int32_t threads = renderThreads > 0 ? renderThreads : RenderThreadCount();
         const auto dirty = [this](std::int32_t x, std::int32_t y) {
             return dirtyFlags[PixelIndex(x, y)] == 1;
         };
 
-        ForEachRow(bounds, [&](std::int32_t y) {
+        ForEachRow(bounds, threads, [&](std::int32_t y) {
             for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
                 if (dirty(x, y)) {
                     UpdatePixel(*this, x, y, 1);
@@ -124,19 +136,19 @@ ResultCode PaintCanvas::Render(UpdateRect& rect) {
         });
 
         if (antiAliasing == 1) {
-            ForEachRow(bounds, [&](std::int32_t y) {
+            ForEachRow(bounds, threads, [&](std::int32_t y) {
                 for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
                     Surface(x, y).edgeFlag = 0;
                 }
             });
-            ForEachRow(bounds, [&](std::int32_t y) {
+            ForEachRow(bounds, threads, [&](std::int32_t y) {
                 for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
                     if (dirty(x, y) && Surface(x, y).edgeFlag == 0 && IsEdgePixel(*this, x, y)) {
                         Surface(x, y).edgeFlag = 1;
                     }
                 }
             });
-            ForEachRow(bounds, [&](std::int32_t y) {
+            ForEachRow(bounds, threads, [&](std::int32_t y) {
                 for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
                     if (dirty(x, y) && Surface(x, y).edgeFlag == 1) {
                         UpdatePixel(*this, x, y, antiAliasingSamples);
@@ -145,7 +157,7 @@ ResultCode PaintCanvas::Render(UpdateRect& rect) {
             });
         }
 
-        ForEachRow(bounds, [&](std::int32_t y) {
+        ForEachRow(bounds, threads, [&](std::int32_t y) {
             for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
                 if (dirty(x, y) && Surface(x, y).coverage != 0.0f) {
                     ComputeNormal(*this, x, y);
@@ -153,7 +165,7 @@ ResultCode PaintCanvas::Render(UpdateRect& rect) {
             }
         });
 
-        ForEachRow(bounds, [&](std::int32_t y) {
+        ForEachRow(bounds, threads, [&](std::int32_t y) {
             for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
                 if (dirty(x, y) && Surface(x, y).transparency > 0.0f) {
                     TransmitLight(*this, x, y);

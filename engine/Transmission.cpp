@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "engine/FieldEvaluation.h"
+#include "engine/PixelEvaluators.h"
 #include "engine/RenderPasses.h"
 
 namespace {
@@ -15,8 +16,9 @@ struct Transmitted {
 
 // Marches one sample down through the paint below the surface, one absorption step at a time; false when
 // no paint lies there.
-bool MarchSample(const PixelList& list, const MetaballStore& store, const HeightRange& range, float sx,
-                 float sy, float surfaceZ, float entering, float step, Transmitted& out) {
+template <typename Evaluator>
+bool MarchSample(Evaluator& evaluator, const HeightRange& range, float surfaceZ, float entering, float step,
+                 Transmitted& out) {
     if (range.bottom >= surfaceZ) {
         return false;
     }
@@ -31,7 +33,7 @@ bool MarchSample(const PixelList& list, const MetaballStore& store, const Height
     std::int32_t layers = 0;
     do {
         SampleMaterial material;
-        if (EvaluateMaterial(list, store, sx, sy, z, material)) {
+        if (evaluator.EvaluateMaterial(z, material)) {
             float b = static_cast<float>(
                 std::pow(static_cast<double>(material.transparency), static_cast<double>(step) * 0.2));
             if (b < 1.0f) {
@@ -63,11 +65,9 @@ bool MarchSample(const PixelList& list, const MetaballStore& store, const Height
     return true;
 }
 
-} // namespace
-
-void TransmitLight(PaintCanvas& canvas, std::int32_t col, std::int32_t row) {
+template <typename Evaluator>
+void TransmitLightWith(Evaluator& evaluator, PaintCanvas& canvas, std::int32_t col, std::int32_t row) {
     SurfaceRecord& record = canvas.Surface(col, row);
-    const PixelList& list = canvas.grid->At(col, row);
     // Less light enters the paint at grazing angles.
     const float entering = (0.7f * record.normal.z + 0.3f) * record.transparency;
     const std::int32_t samples = record.edgeFlag == 1 ? canvas.antiAliasingSamples : 1;
@@ -80,15 +80,15 @@ void TransmitLight(PaintCanvas& canvas, std::int32_t col, std::int32_t row) {
     std::int32_t contributing = 0;
     // Every sample of a pixel reads the same list, so they share one height range.
     HeightRange range;
-    if (entering > 0.0f && list.count > 0 && samples > 0 && SampleHeightRange(list, *canvas.store, range)) {
+    if (entering > 0.0f && samples > 0 && evaluator.Prepare(range)) {
         const float h = 1.0f / static_cast<float>(samples);
         for (std::int32_t j = 0; j < samples; ++j) {
             const float sy = SampleCoordinate(row, j, h);
             for (std::int32_t k = 0; k < samples; ++k) {
                 const float sx = SampleCoordinate(col, k, h);
+                evaluator.PrepareSample(sx, sy);
                 Transmitted sample;
-                if (MarchSample(list, *canvas.store, range, sx, sy, record.surfaceZ, entering, step,
-                                sample)) {
+                if (MarchSample(evaluator, range, record.surfaceZ, entering, step, sample)) {
                     sumRed += sample.red;
                     sumGreen += sample.green;
                     sumBlue += sample.blue;
@@ -110,4 +110,10 @@ void TransmitLight(PaintCanvas& canvas, std::int32_t col, std::int32_t row) {
     record.transmittedGreen = std::min(sumGreen / n, 1.0f);
     record.transmittedBlue = std::min(sumBlue / n, 1.0f);
     record.transmission = sumRemaining / n;
+}
+
+} // namespace
+
+void TransmitLight(PaintCanvas& canvas, std::int32_t col, std::int32_t row) {
+    WithEvaluator(canvas, col, row, [&](auto& evaluator) { TransmitLightWith(evaluator, canvas, col, row); });
 }
