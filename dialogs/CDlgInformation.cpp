@@ -12,7 +12,10 @@ CDlgInformation::CDlgInformation(const PaintCanvas* canvas, QWidget* parent)
     : QDialog(parent), canvas_(canvas) {
     setObjectName(QStringLiteral("319"));
     setWindowTitle(QStringLiteral("情報"));
-    const DialogUnitScale du(font());
+    DialogUnitScale du(font());
+    du.FitText(QStringLiteral("画像サイズ（横 x 縦）"), 68);
+    du.FitText(QStringLiteral("絵の具の粒子数"), 54);
+    du.FitText(QStringLiteral("メモリー使用量"), 48);
     setFixedSize(du.Size(165, 99));
 
     auto label = [&](const char* text, int x, int y, int w, int h) {
