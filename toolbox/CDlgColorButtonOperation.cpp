@@ -18,20 +18,20 @@ CDlgColorButtonOperation::CDlgColorButtonOperation(int hasColourFlag, QWidget* p
 
     const DialogUnits du(*this);
     setFixedSize(du.X(61), du.Y(70));
-    struct Spec {
+    struct Layout {
         const char* id;
         const char* text;
         int y;
         int outcome;
     };
-    for (const Spec& spec : {Spec{"1081", "登録", 7, Register}, Spec{"1082", "削除", 25, Delete},
-                             Spec{"1083", "キャンセル", 50, Cancel}}) {
-        auto* button = new QPushButton(QString::fromUtf8(spec.text), this);
-        button->setObjectName(QString::fromLatin1(spec.id));
-        button->setGeometry(du.Rect(6, spec.y, 50, 14));
+    for (const Layout& item : {Layout{"1081", "登録", 7, Register}, Layout{"1082", "削除", 25, Delete},
+                               Layout{"1083", "キャンセル", 50, Cancel}}) {
+        auto* button = new QPushButton(QString::fromUtf8(item.text), this);
+        button->setObjectName(QString::fromLatin1(item.id));
+        button->setGeometry(du.Rect(6, item.y, 50, 14));
         button->setAutoDefault(false);
         button->setPalette(orange);
-        const int outcome = spec.outcome;
+        const int outcome = item.outcome;
         connect(button, &QPushButton::clicked, this, [this, outcome] { Finish(outcome); });
     }
     // Both are shown first; 削除 goes away for an empty cell.

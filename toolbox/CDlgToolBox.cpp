@@ -22,7 +22,7 @@
 
 namespace {
 
-struct BrushButtonSpec {
+struct BrushButtonLayout {
     int id;
     int x;
     int y;
@@ -30,7 +30,7 @@ struct BrushButtonSpec {
 };
 
 // Radial and Stipple have buttons that are never shown.
-constexpr BrushButtonSpec BrushButtons[] = {
+constexpr BrushButtonLayout BrushButtons[] = {
     {1064, 9, 15, BrushKind::Simple},         {1087, 31, 15, BrushKind::RainbowPattern},
     {1065, 53, 15, BrushKind::Heaped},        {1066, 75, 15, BrushKind::Spray},
     {1073, 107, 15, BrushKind::Eraser},       {1077, 129, 15, BrushKind::Recolour},
@@ -42,13 +42,13 @@ constexpr BrushButtonSpec BrushButtons[] = {
     {1086, 72, 0, BrushKind::Stipple},
 };
 
-struct PathButtonSpec {
+struct PathButtonLayout {
     int id;
     int x;
     PathKind kind;
 };
 
-constexpr PathButtonSpec PathButtons[] = {
+constexpr PathButtonLayout PathButtons[] = {
     {1060, 10, PathKind::Freehand},       {1061, 30, PathKind::StraightLine},
     {1062, 50, PathKind::Polyline},       {1083, 70, PathKind::Curve},
     {1084, 90, PathKind::RegularPolygon}, {1063, 110, PathKind::Circumference},
@@ -179,22 +179,22 @@ void CDlgToolBox::BuildControls() {
     closeBox_->setObjectName(QStringLiteral("1088"));
     closeBox_->setGeometry(du.Rect(12, 270, 35, 10));
 
-    for (const BrushButtonSpec& spec : BrushButtons) {
-        const int kind = static_cast<int>(spec.kind);
+    for (const BrushButtonLayout& item : BrushButtons) {
+        const int kind = static_cast<int>(item.kind);
         auto* b = new KindButton(kind, this);
-        b->setObjectName(QString::number(spec.id));
-        b->setGeometry(du.Rect(spec.x, spec.y, 21, 18));
+        b->setObjectName(QString::number(item.id));
+        b->setGeometry(du.Rect(item.x, item.y, 21, 18));
         connect(b, &QAbstractButton::clicked, this, [this, kind] { OnBrushButton(kind); });
-        if (spec.kind == BrushKind::Radial || spec.kind == BrushKind::Stipple) {
+        if (item.kind == BrushKind::Radial || item.kind == BrushKind::Stipple) {
             b->hide();
         }
         brushButtons_[static_cast<std::size_t>(kind)] = b;
     }
-    for (const PathButtonSpec& spec : PathButtons) {
-        const int kind = static_cast<int>(spec.kind);
+    for (const PathButtonLayout& item : PathButtons) {
+        const int kind = static_cast<int>(item.kind);
         auto* b = new KindButton(kind, this);
-        b->setObjectName(QString::number(spec.id));
-        b->setGeometry(du.Rect(spec.x, 251, 20, 16));
+        b->setObjectName(QString::number(item.id));
+        b->setGeometry(du.Rect(item.x, 251, 20, 16));
         b->setCheckable(true);
         connect(b, &QAbstractButton::clicked, this, [this, kind] { OnPathButton(kind); });
         pathButtons_[static_cast<std::size_t>(kind)] = b;
@@ -247,11 +247,11 @@ void CDlgToolBox::BuildControls() {
 }
 
 void CDlgToolBox::Initialise() {
-    for (const PathButtonSpec& spec : PathButtons) {
-        pathButtons_[static_cast<std::size_t>(spec.kind)]->setToolTip(Utf8(PathKindCaption(spec.kind)));
+    for (const PathButtonLayout& item : PathButtons) {
+        pathButtons_[static_cast<std::size_t>(item.kind)]->setToolTip(Utf8(PathKindCaption(item.kind)));
     }
-    for (const BrushButtonSpec& spec : BrushButtons) {
-        brushButtons_[static_cast<std::size_t>(spec.kind)]->setToolTip(Utf8(BrushKindHint(spec.kind)));
+    for (const BrushButtonLayout& item : BrushButtons) {
+        brushButtons_[static_cast<std::size_t>(item.kind)]->setToolTip(Utf8(BrushKindHint(item.kind)));
     }
     registerButton_->setToolTip(Utf8("現在の色を登録"));
 
