@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -238,6 +239,32 @@ TEST_F(CanvasView, DroppedFilesOpenOnlyTheFirst) {
     EXPECT_EQ(view->CurrentPath(), dir.filePath(QStringLiteral("a.mb")));
     EXPECT_EQ(view->Caption(), dir.filePath(QStringLiteral("a.mb")));
     EXPECT_TRUE(prompts->messages.isEmpty()) << prompts->messages.join(QLatin1Char('|')).toStdString();
+}
+
+} // namespace
+
+namespace {
+
+TEST(CanvasViewFolders, UndoFolderFallsBackWhenItCannotBeCreated) {
+    TestApp();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // A regular file where the folder's parent should be: the folder can never be created there.
+    QFile blocker(dir.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ViewOptions options;
+    options.undoFolder = dir.filePath(QStringLiteral("blocker/UNDO"));
+    options.undoFallbackFolder = dir.filePath(QStringLiteral("data/UNDO"));
+    options.settingsPath = dir.filePath(QStringLiteral("nurimoko.ini"));
+    options.createDialogs = false;
+    COvaneView view(nullptr, options);
+    view.SetPrompts(std::make_unique<FakePrompts>());
+    view.InitialUpdate();
+    ASSERT_NE(view.Journal(), nullptr);
+    EXPECT_EQ(QString::fromStdString(view.Journal()->Folder()), dir.filePath(QStringLiteral("data/UNDO")));
+    EXPECT_EQ(view.Journal()->Entries().size(), 1u);
+    EXPECT_FALSE(QDir(dir.filePath(QStringLiteral("data/UNDO"))).isEmpty(QDir::Files));
 }
 
 } // namespace
