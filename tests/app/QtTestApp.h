@@ -11,6 +11,8 @@ inline QApplication& TestApp() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     }
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: a QApplication torn down among the exit-time destructors crashes in Qt's own
+    // device registry.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }

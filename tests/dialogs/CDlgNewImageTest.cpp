@@ -13,7 +13,6 @@ namespace {
 class NewImageDialog : public ::testing::Test {
 protected:
     void SetUp() override {
-        TestApp();
         dialog.width = 1280;
         dialog.height = 720;
         dialog.show();
@@ -24,6 +23,7 @@ protected:
     }
     QPushButton* Button(const char* id) { return dialog.findChild<QPushButton*>(QString::fromLatin1(id)); }
 
+    QApplication& app = TestApp(); // before the dialog member
     CDlgNewImage dialog;
     QLineEdit* widthEdit = nullptr;
     QLineEdit* heightEdit = nullptr;
