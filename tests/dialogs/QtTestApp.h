@@ -1,18 +1,35 @@
 #pragma once
-// One QApplication for the widget tests of this program, on the offscreen platform.
+// One QApplication for the widget tests of this program, on the offscreen platform. It is destroyed when
+// the test run ends, before the exit-time destructors (Qt crashes when it is torn down among them).
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QByteArray>
+
+inline QApplication*& TestAppInstance() {
+    static QApplication* app = nullptr;
+    return app;
+}
+
+class TestAppEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override {
+        delete TestAppInstance();
+        TestAppInstance() = nullptr;
+    }
+};
 
 inline QApplication& TestApp() {
     static int argc = 1;
     static char name[] = "test_dialogs";
     static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    if (TestAppInstance() == nullptr) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+        }
+        TestAppInstance() = new QApplication(argc, argv);
+        ::testing::AddGlobalTestEnvironment(new TestAppEnvironment);
     }
-    // Never destroyed: a QApplication torn down among the exit-time destructors crashes in Qt's own
-    // device registry.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    return *TestAppInstance();
 }
