@@ -207,6 +207,7 @@ void COvaneView::RecreateDisplayImage(std::int32_t width, std::int32_t height) {
     }
     displayImage_.FillCheckerboard(20, 0, 0, 0);
     screenImage_ = QImageFromImage(displayImage_);
+    displayStale_ = true;
 }
 
 void COvaneView::BlitRect(const UpdateRect& rect) {
@@ -271,6 +272,12 @@ void COvaneView::paintEvent(QPaintEvent* event) {
         painter.fillRect(QRect(right, 0, cw - right, ch), MarginColour);
     }
 
+    // Every change of the rendered canvas reaches the display picture through BlitRect; only a display
+    // picture made anew still shows its checkerboard and takes the whole canvas here.
+    if (displayStale_ && !screenImage_.isNull()) {
+        displayStale_ = false;
+        RefreshDisplay(UpdateRect::Make(0, 0, canvas_.width - 1, canvas_.height - 1));
+    }
     if (!screenImage_.isNull()) {
         const QRectF target(d.x, d.y, d.width, d.height);
         const QRectF exposed = QRectF(event->rect()).intersected(target);
@@ -285,8 +292,6 @@ void COvaneView::paintEvent(QPaintEvent* event) {
             const int sy1 = std::min(h, static_cast<int>(std::ceil((exposed.bottom() - d.y) / z)) + 1);
             if (sx1 > sx0 && sy1 > sy0) {
                 const QRect source(sx0, sy0, sx1 - sx0, sy1 - sy0);
-                // Painting copies the exposed part of the canvas to the display picture, as BlitRect does.
-                RefreshDisplay(UpdateRect::Make(sx0, h - sy1, sx1 - 1, h - 1 - sy0));
                 painter.save();
                 painter.setClipRect(exposed);
                 painter.setRenderHint(QPainter::SmoothPixmapTransform, z != 1.0);

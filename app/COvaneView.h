@@ -213,4 +213,5 @@ private:
     ScrollSize contentSize_{100, 100};
     bool initialised_ = false;
     bool startTimerDone_ = false;
+    bool displayStale_ = true; // the display picture has not yet taken the canvas
 };

@@ -310,8 +310,8 @@ void COvaneView::OpenCommand(const QString& givenPath) {
                 ScrollToOrigin();
                 geometry_.ZeroOrigins();
                 RecreateDisplayImage(canvas_.width, canvas_.height);
-                BlitRect(UpdateRect::Make(0, 0, canvas_.width - 1, canvas_.height - 1));
             }
+            displayStale_ = true;
             EndBusy();
         } else {
             geometry_.ResetToCanvas(canvas_.width, canvas_.height);
