@@ -29,10 +29,18 @@ bool AcceptedByDrawingArea(std::uint8_t painted, std::int32_t area) {
     return true;
 }
 
+// Bands of about eight rows keep the pixel lists one thread works on within the caches; one thread
+// takes the whole canvas as a single band.
+std::int32_t BandCount(std::int32_t height, std::int32_t threads) {
+    if (threads <= 1 || height < 2) {
+        return 1;
+    }
+    return std::max(std::min(height, threads * 8), height / 8);
+}
+
 } // namespace
 
-bool PaintCanvas::StoreMetaball(const Metaball& source, Metaball& stored, ResultCode& code) {
-    code = Result::Success;
+bool PaintCanvas::Accepts(const Metaball& source) const {
     // Compared as floats, which matches trunc() for finite values and rejects NaN.
     if (!(source.x > -1.0f && source.x < static_cast<float>(width) && source.y > -1.0f &&
           source.y < static_cast<float>(height))) {
@@ -40,7 +48,12 @@ bool PaintCanvas::StoreMetaball(const Metaball& source, Metaball& stored, Result
     }
     const std::int32_t col = TruncToInt(source.x);
     const std::int32_t row = TruncToInt(source.y);
-    if (!AcceptedByDrawingArea(paintedMask[PixelIndex(col, row)], drawingArea)) {
+    return AcceptedByDrawingArea(paintedMask[PixelIndex(col, row)], drawingArea);
+}
+
+bool PaintCanvas::StoreMetaball(const Metaball& source, Metaball& stored, ResultCode& code) {
+    code = Result::Success;
+    if (!Accepts(source)) {
         return false;
     }
     stored = source;
@@ -104,7 +117,7 @@ ResultCode PaintCanvas::AddMetaballsInBands(const std::vector<Metaball>& list) {
     // Each band of rows takes every metaball in deposition order, so each list receives its entries in
     // the order AddMetaballs would give them, whichever band finishes first.
     const std::int32_t threads = renderThreads > 0 ? renderThreads : RenderThreadCount();
-    const std::int32_t bands = threads <= 1 ? 1 : std::min(height, threads * 8);
+    const std::int32_t bands = BandCount(height, threads);
     std::vector<ResultCode> codes(static_cast<std::size_t>(std::max(bands, 1)), Result::Success);
     RunPieces(bands, threads, [&](std::int32_t band) {
         const std::int32_t rowBegin =
@@ -134,7 +147,14 @@ ResultCode PaintCanvas::InsertIntoGrid(const Metaball& m) {
     return InsertRows(m, 0, grid->height - 1);
 }
 
-ResultCode PaintCanvas::InsertRows(const Metaball& m, std::int32_t rowFrom, std::int32_t rowTo) {
+namespace {
+
+// Calls reached(col, row, q) for every pixel of rows rowFrom..rowTo the metaball reaches, row by row
+// from the bottom and left to right, with q the squared half chord at the pixel's nearest edges; stops
+// at the first code that is not Success and returns it.
+template <typename Reached>
+ResultCode ForEachReachedPixel(const Metaball& m, std::int32_t rowFrom, std::int32_t rowTo,
+                               std::int32_t width, Reached&& reached) {
     const float radius = m.outerRadius;
     const float radiusSq = m.outerRadiusSq;
     const std::int32_t firstRow = std::max(rowFrom, TruncToInt(m.y - radius));
@@ -147,20 +167,84 @@ ResultCode PaintCanvas::InsertRows(const Metaball& m, std::int32_t rowFrom, std:
         }
         const float chord = static_cast<float>(std::sqrt(static_cast<double>(radiusSq - dySq)));
         const std::int32_t firstCol = std::max(0, TruncToInt(m.x - chord));
-        const std::int32_t lastCol =
-            std::min(TruncToInt(static_cast<double>(m.x + chord) - 1e-6), grid->width - 1);
+        const std::int32_t lastCol = std::min(TruncToInt(static_cast<double>(m.x + chord) - 1e-6), width - 1);
         for (std::int32_t k = firstCol; k <= lastCol; ++k) {
             const float dx = DistanceToNearerEdge(m.x, k);
             const float q = radiusSq - (dx * dx + dySq);
             if (q < 0.0f) {
                 continue;
             }
-            const float h = static_cast<float>(std::sqrt(static_cast<double>(q))) * m.thickness;
-            const PixelEntry entry{m.id, m.z - h, m.z + h};
-            const ResultCode code = grid->At(k, r).Insert(entry);
+            const ResultCode code = reached(k, r, q);
             if (code != Result::Success) {
                 return code;
             }
+        }
+    }
+    return Result::Success;
+}
+
+} // namespace
+
+ResultCode PaintCanvas::InsertRows(const Metaball& m, std::int32_t rowFrom, std::int32_t rowTo) {
+    return ForEachReachedPixel(m, rowFrom, rowTo, grid->width, [&](std::int32_t k, std::int32_t r, float q) {
+        const float h = static_cast<float>(std::sqrt(static_cast<double>(q))) * m.thickness;
+        const PixelEntry entry{m.id, m.z - h, m.z + h};
+        return grid->At(k, r).Insert(entry);
+    });
+}
+
+ResultCode PaintCanvas::ReserveForMetaballs(const std::vector<Metaball>& list) {
+    if (!store || !grid || paintedMask.empty()) {
+        return Result::NoData;
+    }
+    std::vector<Metaball> taken;
+    try {
+        taken.reserve(list.size());
+        for (const Metaball& m : list) {
+            if (Accepts(m)) {
+                taken.push_back(m);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        return Result::OutOfMemory;
+    }
+    const std::int32_t threads = renderThreads > 0 ? renderThreads : RenderThreadCount();
+    const std::int32_t bands = BandCount(height, threads);
+    std::vector<ResultCode> codes(static_cast<std::size_t>(std::max(bands, 1)), Result::Success);
+    RunPieces(bands, threads, [&](std::int32_t band) {
+        const std::int32_t rowBegin =
+            static_cast<std::int32_t>(static_cast<std::int64_t>(height) * band / bands);
+        const std::int32_t rowEnd =
+            static_cast<std::int32_t>(static_cast<std::int64_t>(height) * (band + 1) / bands);
+        std::vector<std::int32_t> added;
+        try {
+            added.assign(static_cast<std::size_t>(rowEnd - rowBegin) * static_cast<std::size_t>(width), 0);
+        } catch (const std::bad_alloc&) {
+            codes[static_cast<std::size_t>(band)] = Result::OutOfMemory;
+            return;
+        }
+        for (const Metaball& m : taken) {
+            ForEachReachedPixel(m, rowBegin, rowEnd - 1, width, [&](std::int32_t k, std::int32_t r, float) {
+                ++added[static_cast<std::size_t>(r - rowBegin) * static_cast<std::size_t>(width) +
+                        static_cast<std::size_t>(k)];
+                return Result::Success;
+            });
+        }
+        for (std::int32_t r = rowBegin; r < rowEnd; ++r) {
+            for (std::int32_t k = 0; k < width; ++k) {
+                const std::int32_t more =
+                    added[static_cast<std::size_t>(r - rowBegin) * static_cast<std::size_t>(width) +
+                          static_cast<std::size_t>(k)];
+                if (more > 0 && !grid->At(k, r).ReserveForInserts(more)) {
+                    codes[static_cast<std::size_t>(band)] = Result::OutOfMemory;
+                    return;
+                }
+            }
+        }
+    });
+    for (const ResultCode code : codes) {
+        if (code != Result::Success) {
+            return code;
         }
     }
     return Result::Success;

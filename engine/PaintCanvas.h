@@ -49,6 +49,8 @@ public:
 
     // Inserts before the first entry with a smaller top; -1 when the array cannot grow.
     ResultCode Insert(const PixelEntry& entry);
+    // Grows the array to the capacity `more` further Inserts would leave it with; false when it cannot.
+    bool ReserveForInserts(std::int32_t more);
     // Removes the first entry with this id; false when there is none.
     bool RemoveFirst(std::int32_t id);
     void Release();
@@ -218,8 +220,13 @@ public:
     // AddMetaballs for many metaballs at once (loading): stores them in order, then fills the pixel lists
     // of separate bands of rows on separate threads. The lists come out as AddMetaballs leaves them.
     ResultCode AddMetaballsInBands(const std::vector<Metaball>& list);
+    // Grows each pixel list once to the capacity that adding `list` one by one would leave it with, so
+    // that a later AddMetaballsInBands of the same metaballs (in any batches) does not reallocate.
+    ResultCode ReserveForMetaballs(const std::vector<Metaball>& list);
 
 private:
+    // True when AddMetaballs would take `source`: inside the canvas and allowed by the drawing area.
+    bool Accepts(const Metaball& source) const;
     // Checks the position and the drawing area, then appends `source` to the store as `stored`; false
     // when it is not taken (`code` says OutOfMemory when the store could not grow).
     bool StoreMetaball(const Metaball& source, Metaball& stored, ResultCode& code);

@@ -6,7 +6,6 @@
 
 bool PixelField::Prepare(const PixelList& list, const MetaballStore& store, HeightRange& range) {
     terms_.clear();
-    materials_.clear();
     float top = -1e10f;
     float bottom = 1e10f;
     for (std::int32_t i = 0; i < list.count; ++i) {
@@ -19,11 +18,7 @@ bool PixelField::Prepare(const PixelList& list, const MetaballStore& store, Heig
         bottom = std::min(bottom, entry.bottom);
         terms_.push_back(Term{entry.top, m.x, m.y, m.z, m.thickness, m.outerRadiusSq, m.outerRadius,
                               m.innerRadius, m.outerRadius - m.innerRadius,
-                              0.5 / static_cast<double>(m.innerRadius)});
-        const float clarity = m.transparency == 0.0f ? 0.0f
-                                                     : static_cast<float>(std::sqrt(static_cast<double>(
-                                                           (2.0f - m.transparency) * m.transparency)));
-        materials_.push_back(Material{clarity, m.red, m.green, m.blue, m.highlight, m.rainbow});
+                              0.5 / static_cast<double>(m.innerRadius), &m});
     }
     if (terms_.empty()) {
         return false;
@@ -54,13 +49,14 @@ template <typename T> void ReachAlongLine(const T& t, float planarSq, float& low
     }
     const double rest = static_cast<double>(t.outerRadiusSq) - static_cast<double>(planarSq) +
                         1e-5 * static_cast<double>(t.outerRadiusSq);
-    const double reach = static_cast<double>(t.thickness) * std::sqrt(std::max(rest, 0.0)) * 1.001 +
-                         1e-5 * (std::fabs(static_cast<double>(t.z)) + 1.0);
+    const double near = static_cast<double>(t.thickness) * std::sqrt(std::max(rest, 0.0)) * 1.001;
+    // The last term also covers rounding the bounds to floats.
+    const double reach = near + 1e-5 * (std::fabs(static_cast<double>(t.z)) + 1.0) + 1e-6 * near;
     const float lowBound = static_cast<float>(static_cast<double>(t.z) - reach);
     const float highBound = static_cast<float>(static_cast<double>(t.z) + reach);
     if (std::isfinite(lowBound) && std::isfinite(highBound)) {
-        low = std::nextafter(lowBound, -std::numeric_limits<float>::infinity());
-        high = std::nextafter(highBound, std::numeric_limits<float>::infinity());
+        low = lowBound;
+        high = highBound;
     }
 }
 
@@ -164,14 +160,18 @@ bool PixelField::EvaluateMaterial(float sz, SampleMaterial& material) const {
         if (w == 0.0f) {
             continue;
         }
-        const Material& m = materials_[static_cast<std::size_t>(term.term)];
-        const float c = (1.0f - m.clarity) * w;
+        const Metaball& m = *terms_[static_cast<std::size_t>(term.term)].metaball;
+        // 0 for opaque paint, 1 for clear paint, rising steeply near 0.
+        const float clarity = m.transparency == 0.0f ? 0.0f
+                                                     : static_cast<float>(std::sqrt(static_cast<double>(
+                                                           (2.0f - m.transparency) * m.transparency)));
+        const float c = (1.0f - clarity) * w;
         fieldSum += w;
         colourWeight += c;
         red += c * m.red;
         green += c * m.green;
         blue += c * m.blue;
-        transparency += m.clarity * w;
+        transparency += clarity * w;
         highlight += m.highlight * w;
         rainbow += m.rainbow * w;
     }

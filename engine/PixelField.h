@@ -27,14 +27,6 @@ public:
     bool EvaluateMaterial(float sz, SampleMaterial& material) const;
 
 private:
-    struct Material {
-        float clarity; // 0 for opaque paint, 1 for clear paint
-        float red;
-        float green;
-        float blue;
-        float highlight;
-        float rainbow;
-    };
     struct Term {
         float top;
         float x;
@@ -46,6 +38,7 @@ private:
         float innerRadius;
         float band;           // outerRadius - innerRadius
         double halfOverInner; // 0.5 / innerRadius
+        const Metaball* metaball;
     };
     struct SampleTerm {
         float top;
@@ -66,6 +59,5 @@ private:
     static float Field(const SampleTerm& t, float pz);
 
     std::vector<Term> terms_;
-    std::vector<Material> materials_;
     std::vector<SampleTerm> sample_;
 };

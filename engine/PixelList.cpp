@@ -39,6 +39,23 @@ ResultCode PixelList::Insert(const PixelEntry& entry) {
     return Result::Success;
 }
 
+bool PixelList::ReserveForInserts(std::int32_t more) {
+    if (count + more <= capacity) {
+        return true;
+    }
+    // Insert grows a full array by five at a time.
+    const std::int32_t newCapacity = capacity + (count + more - capacity + 4) / 5 * 5;
+    PixelEntry* grown = new (std::nothrow) PixelEntry[static_cast<std::size_t>(newCapacity)];
+    if (grown == nullptr) {
+        return false;
+    }
+    std::copy_n(entries, count, grown);
+    delete[] entries;
+    entries = grown;
+    capacity = newCapacity;
+    return true;
+}
+
 bool PixelList::RemoveFirst(std::int32_t id) {
     for (std::int32_t i = 0; i < count; ++i) {
         if (entries[i].id == id) {

@@ -258,6 +258,23 @@ ResultCode PaintCanvas::LoadPaintFile(const std::string& path) {
         return created;
     }
     const std::int64_t total = static_cast<std::int64_t>(doc.metaballs.size());
+    {
+        // Every list grows once to its final size instead of five entries at a time.
+        std::vector<Metaball> all;
+        try {
+            all.resize(doc.metaballs.size());
+        } catch (const std::bad_alloc&) {
+            return Result::OutOfMemory;
+        }
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const StoredMetaball& stored = doc.metaballs[i];
+            MetaballFromTemplate(all[i], stored.x, stored.y, stored.z, stored.block);
+        }
+        const ResultCode reserved = ReserveForMetaballs(all);
+        if (reserved != Result::Success) {
+            return reserved;
+        }
+    }
     // Deposited a batch at a time, each batch over all threads; progress still counts every metaball.
     constexpr std::int64_t batchSize = 16384;
     std::vector<Metaball> batch;
