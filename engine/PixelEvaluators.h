@@ -22,6 +22,7 @@ public:
     bool EvaluateMaterial(float sz, SampleMaterial& material) const {
         return ::EvaluateMaterial(list_, store_, sx_, sy_, sz, material);
     }
+    void PrepareMarch() const {}
 
 private:
     const PixelList& list_;
@@ -42,6 +43,7 @@ public:
     bool EvaluateMaterial(float sz, SampleMaterial& material) const {
         return field_.EvaluateMaterial(sz, material);
     }
+    void PrepareMarch() const { field_.PrepareMarch(); }
 
 private:
     PixelField& field_;

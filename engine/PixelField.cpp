@@ -16,9 +16,7 @@ bool PixelField::Prepare(const PixelList& list, const MetaballStore& store, Heig
         }
         top = std::max(top, entry.top);
         bottom = std::min(bottom, entry.bottom);
-        terms_.push_back(Term{entry.top, m.x, m.y, m.z, m.thickness, m.outerRadiusSq, m.outerRadius,
-                              m.innerRadius, m.outerRadius - m.innerRadius,
-                              0.5 / static_cast<double>(m.innerRadius), &m});
+        terms_.push_back(Term{entry.top, &m});
     }
     if (terms_.empty()) {
         return false;
@@ -64,25 +62,31 @@ template <typename T> void ReachAlongLine(const T& t, float planarSq, float& low
 
 void PixelField::PrepareSample(float sx, float sy) {
     sample_.clear();
+    reachesFound_ = 0;
+    const float infinity = std::numeric_limits<float>::infinity();
     for (std::size_t i = 0; i < terms_.size(); ++i) {
-        const Term& t = terms_[i];
-        const float dx = sx - t.x;
-        const float dy = sy - t.y;
+        const Metaball& m = *terms_[i].metaball;
+        const float dx = sx - m.x;
+        const float dy = sy - m.y;
         const float planarSq = dx * dx + dy * dy;
         // Further than the outer radius at every height (or not a number): the field is 0 all along.
-        if (!(planarSq <= t.outerRadiusSq)) {
+        if (!(planarSq <= m.outerRadiusSq)) {
             continue;
         }
-        float low = -std::numeric_limits<float>::infinity();
-        float high = std::numeric_limits<float>::infinity();
-        ReachAlongLine(t, planarSq, low, high);
-        sample_.push_back(SampleTerm{t.top, low, high, t.z, t.thickness, planarSq, t.outerRadiusSq,
-                                     t.outerRadius, t.innerRadius, t.band, t.halfOverInner,
+        sample_.push_back(SampleTerm{terms_[i].top, -infinity, infinity, m.z, m.thickness, planarSq,
+                                     m.outerRadiusSq, m.outerRadius, m.innerRadius,
                                      static_cast<std::int32_t>(i)});
     }
 }
 
-// The same operations as MetaballField, with dx * dx + dy * dy and the constants computed beforehand.
+void PixelField::FindReaches(std::size_t count) const {
+    for (; reachesFound_ < count; ++reachesFound_) {
+        SampleTerm& t = sample_[reachesFound_];
+        ReachAlongLine(t, t.planarSq, t.low, t.high);
+    }
+}
+
+// The same operations as MetaballField, with dx * dx + dy * dy computed beforehand.
 inline float PixelField::Field(const SampleTerm& t, float pz) {
     const float dz = (pz - t.z) / t.thickness;
     const float s = t.planarSq + dz * dz;
@@ -94,9 +98,9 @@ inline float PixelField::Field(const SampleTerm& t, float pz) {
         return 0.0f;
     }
     if (d < t.innerRadius) {
-        return static_cast<float>(1.0 - t.halfOverInner * static_cast<double>(d));
+        return static_cast<float>(1.0 - (0.5 / static_cast<double>(t.innerRadius)) * static_cast<double>(d));
     }
-    const float falloff = (t.outerRadius - d) / t.band;
+    const float falloff = (t.outerRadius - d) / (t.outerRadius - t.innerRadius);
     return 0.5f * (falloff * falloff);
 }
 
@@ -111,12 +115,17 @@ bool PixelField::SearchSurface(const HeightRange& range, float threshold, float 
     // The terms summed at z are those before the first one whose top lies below z; as z only falls,
     // that boundary only moves on.
     std::size_t reaching = 0;
+    std::int32_t steps = 0;
     float z = zTop;
     float previousZ = zTop;
     float previousSum = 0.0f;
     do {
         while (reaching < count && !(terms[reaching].top < z)) {
             ++reaching;
+        }
+        // A long search pays for working out where each metaball reaches; a short one does not.
+        if (++steps > 4) {
+            FindReaches(reaching);
         }
         float sum = 0.0f;
         for (std::size_t i = 0; i < reaching; ++i) {

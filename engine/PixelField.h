@@ -26,23 +26,19 @@ public:
     // As EvaluateMaterial for the prepared sample at height sz.
     bool EvaluateMaterial(float sz, SampleMaterial& material) const;
 
+    // Many evaluations at different heights follow (light passing down through the paint): works out
+    // where each metaball can reach, so evaluations skip the others without computing their field.
+    void PrepareMarch() const { FindReaches(sample_.size()); }
+
 private:
     struct Term {
         float top;
-        float x;
-        float y;
-        float z;
-        float thickness;
-        float outerRadiusSq;
-        float outerRadius;
-        float innerRadius;
-        float band;           // outerRadius - innerRadius
-        double halfOverInner; // 0.5 / innerRadius
         const Metaball* metaball;
     };
     struct SampleTerm {
         float top;
-        // Outside [low, high] the field is exactly 0 at this sample; bounds with a safe margin.
+        // Outside [low, high] the field is exactly 0 at this sample (bounds with a safe margin);
+        // infinite until FindReaches has worked them out.
         float low;
         float high;
         float z;
@@ -51,13 +47,14 @@ private:
         float outerRadiusSq;
         float outerRadius;
         float innerRadius;
-        float band;
-        double halfOverInner;
         std::int32_t term;
     };
 
     static float Field(const SampleTerm& t, float pz);
+    // Bounds for the first `count` sample terms.
+    void FindReaches(std::size_t count) const;
 
     std::vector<Term> terms_;
-    std::vector<SampleTerm> sample_;
+    mutable std::vector<SampleTerm> sample_;
+    mutable std::size_t reachesFound_ = 0;
 };
