@@ -22,7 +22,6 @@ public:
     bool EvaluateMaterial(float sz, SampleMaterial& material) const {
         return ::EvaluateMaterial(list_, store_, sx_, sy_, sz, material);
     }
-    void PrepareMarch() const {}
 
 private:
     const PixelList& list_;
@@ -43,7 +42,6 @@ public:
     bool EvaluateMaterial(float sz, SampleMaterial& material) const {
         return field_.EvaluateMaterial(sz, material);
     }
-    void PrepareMarch() const { field_.PrepareMarch(); }
 
 private:
     PixelField& field_;

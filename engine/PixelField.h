@@ -2,9 +2,9 @@
 // The field of one pixel's paint gathered for fast evaluation. It gives exactly what SearchSurface and
 // EvaluateMaterial give for the pixel's list, in the same order of summation, while doing less work per
 // sample: erased metaballs are left out once per pixel, the metaballs a sample's vertical line never
-// reaches are left out once per sample and the others wherever the height lies outside their reach
-// (their field there is exactly 0, and adding 0 changes no sum), and the constants of each metaball sit
-// next to each other instead of behind a lookup in the store.
+// reaches are left out once per sample (their field there is exactly 0, and adding 0 changes no sum),
+// what the field needs of each metaball sits next to each other instead of behind a lookup in the store,
+// and the fields at one height are computed four at a time before they are summed in list order.
 
 #include <cstdint>
 #include <vector>
@@ -26,10 +26,6 @@ public:
     // As EvaluateMaterial for the prepared sample at height sz.
     bool EvaluateMaterial(float sz, SampleMaterial& material) const;
 
-    // Many evaluations at different heights follow (light passing down through the paint): works out
-    // where each metaball can reach, so evaluations skip the others without computing their field.
-    void PrepareMarch() const { FindReaches(sample_.size()); }
-
 private:
     struct Term {
         float top;
@@ -37,10 +33,6 @@ private:
     };
     struct SampleTerm {
         float top;
-        // Outside [low, high] the field is exactly 0 at this sample (bounds with a safe margin);
-        // infinite until FindReaches has worked them out.
-        float low;
-        float high;
         float z;
         float thickness;
         float planarSq; // dx * dx + dy * dy from the sample to the centre
@@ -51,10 +43,10 @@ private:
     };
 
     static float Field(const SampleTerm& t, float pz);
-    // Bounds for the first `count` sample terms.
-    void FindReaches(std::size_t count) const;
+    // The fields of the first `count` sample terms at height pz into fields_.
+    void Fields(std::size_t count, float pz) const;
 
     std::vector<Term> terms_;
-    mutable std::vector<SampleTerm> sample_;
-    mutable std::size_t reachesFound_ = 0;
+    std::vector<SampleTerm> sample_;
+    mutable std::vector<float> fields_;
 };

@@ -26,7 +26,6 @@ bool MarchSample(Evaluator& evaluator, const HeightRange& range, float surfaceZ,
     if (range.bottom >= z) {
         return false;
     }
-    evaluator.PrepareMarch();
     float t = entering;
     float gRed = 0.0f;
     float gGreen = 0.0f;
