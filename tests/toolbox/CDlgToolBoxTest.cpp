@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -129,7 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{13, "消しゴム", true, false, false, 2, 100, 10, 10, 40, 100, 10},
                       KindCase{14, "スポイト", false, false, false, 0, 0, 0, 0, 0, 100, 0},
                       KindCase{15, "色塗り", true, false, false, 2, 100, 10, 10, 20, 100, 10},
-                      KindCase{16, "かき混ぜ", true, false, false, 20, 100, 10, 10, 40, 100, 10}));
+                      KindCase{16, "かき混ぜ", true, false, false, 20, 100, 10, 10, 40, 100, 10}),
+    [](const ::testing::TestParamInfo<KindCase>& info) { return "Kind" + std::to_string(info.param.kind); });
 
 TEST_F(ToolBox, TwoKindsKeepSeparateBarValues) {
     box->SelectBrushKind(0);

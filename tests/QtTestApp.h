@@ -22,7 +22,7 @@ public:
 
 inline QApplication& TestApp() {
     static int argc = 1;
-    static char name[] = "test_dialogs";
+    static char name[] = "nurimoko-tests";
     static char* argv[] = {name, nullptr};
     if (TestAppInstance() == nullptr) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
