@@ -47,8 +47,12 @@ void PixelField::PrepareSample(float sx, float sy) {
         if (!(planarSq <= m.outerRadiusSq)) {
             continue;
         }
+        // 0 for opaque paint, 1 for clear paint, rising steeply near 0.
+        const float clarity = m.transparency == 0.0f ? 0.0f
+                                                     : static_cast<float>(std::sqrt(static_cast<double>(
+                                                           (2.0f - m.transparency) * m.transparency)));
         sample_.push_back(SampleTerm{terms_[i].top, m.z, m.thickness, planarSq, m.outerRadiusSq,
-                                     m.outerRadius, m.innerRadius, static_cast<std::int32_t>(i)});
+                                     m.outerRadius, m.innerRadius, clarity, static_cast<std::int32_t>(i)});
     }
 }
 
@@ -181,10 +185,7 @@ bool PixelField::EvaluateMaterial(float sz, SampleMaterial& material) const {
             continue;
         }
         const Metaball& m = *terms_[static_cast<std::size_t>(term.term)].metaball;
-        // 0 for opaque paint, 1 for clear paint, rising steeply near 0.
-        const float clarity = m.transparency == 0.0f ? 0.0f
-                                                     : static_cast<float>(std::sqrt(static_cast<double>(
-                                                           (2.0f - m.transparency) * m.transparency)));
+        const float clarity = term.clarity;
         const float c = (1.0f - clarity) * w;
         fieldSum += w;
         colourWeight += c;

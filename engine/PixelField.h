@@ -39,6 +39,7 @@ private:
         float outerRadiusSq;
         float outerRadius;
         float innerRadius;
+        float clarity; // of the material: 0 for opaque paint, 1 for clear paint
         std::int32_t term;
     };
 
