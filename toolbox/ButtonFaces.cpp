@@ -72,7 +72,8 @@ ResultCode RenderDab(BrushKind kind, float hue, RasterImage& out) {
     // the rings, which would merge into a disc.
     if (kind == BrushKind::Circle) {
         brush.SetParticleSize(1.2f);
-    } else if (brush.particle.innerRadius < 2.5f && kind != BrushKind::Simple && kind != BrushKind::RainbowPattern) {
+    } else if (brush.particle.innerRadius < 2.5f && kind != BrushKind::Simple &&
+               kind != BrushKind::RainbowPattern) {
         brush.SetParticleSize(2.5f);
     }
     brush.BuildDabPattern();
