@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <cmath>
+#include <utility>
 
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
@@ -178,6 +179,11 @@ void COvaneView::ShowProgress(const std::string& text, int percent) {
 }
 
 void COvaneView::ReportProgress(int phase, int percent) {
+    // Documents report every record, but the pane changes only ten times and each change repaints at
+    // once: repainting an unchanged text for every record made saving large paintings crawl.
+    if (ProgressText(ProgressKindText(phase), percent) == statusText_) {
+        return;
+    }
     ShowProgress(ProgressKindText(phase).toStdString(), percent);
 }
 

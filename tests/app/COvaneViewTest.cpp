@@ -143,6 +143,18 @@ TEST_F(CanvasView, ProgressAndBusyTexts) {
         view->StatusText().contains(QRegularExpression(QStringLiteral("^処理時間: \\d+\\.\\d{6} 秒\n$"))));
 }
 
+TEST_F(CanvasView, DocumentProgressChangesThePaneOnlyWhenItsTextChanges) {
+    int changes = 0;
+    QObject::connect(view.get(), &COvaneView::statusTextChanged, view.get(),
+                     [&](const QString&) { ++changes; });
+    // A document of 10,000 records reports 10,000 percentages.
+    for (int i = 1; i <= 10000; ++i) {
+        view->ReportProgress(3, static_cast<int>(static_cast<float>(i) / 10000.0f * 100.0f));
+    }
+    EXPECT_EQ(changes, 10);
+    EXPECT_EQ(view->StatusText(), QStringLiteral("書き込み中... ●●●●●●●●●●"));
+}
+
 TEST_F(CanvasView, RedrawAllGoesThroughEveryBand) {
     Drag(QPoint(10, 10), QPoint(60, 10));
     std::vector<int> seen;
