@@ -61,6 +61,7 @@ CDlgBackground::CDlgBackground(ViewMessageTarget* view, QWidget* parent) : QDial
     setWindowTitle(Utf8("キャンバス"));
     setModal(false);
     BuildControls();
+    FitCaptions(*this);
 }
 
 CDlgBackground::~CDlgBackground() = default;

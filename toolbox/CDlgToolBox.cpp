@@ -99,6 +99,7 @@ CDlgToolBox::CDlgToolBox(ViewMessageTarget* view, QWidget* parent) : QDialog(par
     setWindowTitle(Utf8("道具箱"));
     setModal(false);
     BuildControls();
+    FitCaptions(*this);
     Initialise();
     // The view is known only once the window exists; nothing is sent during the initialisation.
     view_ = view;
