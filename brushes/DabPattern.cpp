@@ -63,6 +63,23 @@ std::vector<DabOffset> RejectionDisc(BrushSettings& s) {
     return candidates;
 }
 
+// `count` particles at a random distance and angle in the disc, three random values each. The distance is
+// not area-uniform on purpose: particles crowd towards the centre. `height(d, u3)` gives the height.
+template <typename Height>
+std::vector<DabOffset> PolarScatter(BrushSettings& s, std::int32_t count, float radius, Height height) {
+    std::vector<DabOffset> candidates;
+    candidates.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) {
+        const float u1 = s.NextRandom();
+        const float u2 = s.NextRandom();
+        const float u3 = s.NextRandom();
+        const float d = u1 * radius;
+        const float phi = u2 * 360.0f;
+        candidates.push_back({d * CosDeg(phi), d * SinDeg(phi), height(d, u3)});
+    }
+    return candidates;
+}
+
 // Ring radii 0, 1.5 r, 3 r, ... up to the brush radius; only the centre when the particle has no size.
 std::vector<float> RingRadii(const BrushSettings& s) {
     const float radius = s.brushSize * 0.5f;
@@ -153,18 +170,8 @@ ResultCode BuildStipplePattern(BrushSettings& s) {
         count = 4;
     }
     const float zMax = s.particle.thickness * radius * 0.2f;
-    std::vector<DabOffset> candidates;
-    candidates.reserve(static_cast<std::size_t>(count));
-    for (std::int32_t i = 0; i < count; ++i) {
-        const float u1 = s.NextRandom();
-        const float u2 = s.NextRandom();
-        const float u3 = s.NextRandom();
-        // The radius is not area-uniform on purpose: particles crowd towards the centre.
-        const float d = u1 * radius;
-        const float phi = u2 * 360.0f;
-        candidates.push_back({d * CosDeg(phi), d * SinDeg(phi), u3 * zMax});
-    }
-    AppendKeptParticles(s, candidates, 1.0f);
+    AppendKeptParticles(s, PolarScatter(s, count, radius, [zMax](float, float u3) { return u3 * zMax; }),
+                        1.0f);
     return Result::Success;
 }
 
@@ -196,18 +203,11 @@ ResultCode BuildHeapedPattern(BrushSettings& s) {
     if (count < 2) {
         count = 2;
     }
-    std::vector<DabOffset> candidates;
-    candidates.reserve(static_cast<std::size_t>(count));
-    for (std::int32_t i = 0; i < count; ++i) {
-        const float u1 = s.NextRandom();
-        const float u2 = s.NextRandom();
-        const float u3 = s.NextRandom();
-        const float d = u1 * radius;
-        const float phi = u2 * 360.0f;
+    const auto height = [radius, t](float d, float u3) {
         const float dome = Sqrt(std::max(0.0f, radius * radius - d * d));
-        candidates.push_back({d * CosDeg(phi), d * SinDeg(phi), dome * t * u3 * 0.5f});
-    }
-    AppendKeptParticles(s, candidates, 1.0f);
+        return dome * t * u3 * 0.5f;
+    };
+    AppendKeptParticles(s, PolarScatter(s, count, radius, height), 1.0f);
     return Result::Success;
 }
 
