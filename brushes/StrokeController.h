@@ -90,6 +90,8 @@ private:
     void ShowPathLine(WindowPoint cursor);
     void ShowCurve(WindowPoint cursor);
     void ShowRadiusCircle(WindowPoint centre, WindowPoint cursor);
+    void ShowRadiusPreview(WindowPoint cursor);
+    void ShowSecondPointPreview(WindowPoint cursor);
     void ShowLine(PreviewShape& shape, WindowPoint from, WindowPoint to);
     void ShowArc(WindowPoint cursor);
     void ShowPolygon(WindowPoint cursor);

@@ -177,6 +177,23 @@ void StrokeController::ShowRadiusCircle(WindowPoint centre, WindowPoint cursor) 
     Show(shape);
 }
 
+// The radius from the centre to the cursor and the circle it draws.
+void StrokeController::ShowRadiusPreview(WindowPoint cursor) {
+    Hide(preview.radiusLine);
+    Hide(preview.circle);
+    ShowLine(preview.radiusLine, points[0], cursor);
+    ShowRadiusCircle(points[0], cursor);
+}
+
+// With the second point placed: its radius stays, a second line follows the cursor and the circle goes.
+void StrokeController::ShowSecondPointPreview(WindowPoint cursor) {
+    Hide(preview.radiusLine);
+    ShowLine(preview.radiusLine, points[0], points[1]);
+    Hide(preview.secondLine);
+    ShowLine(preview.secondLine, points[0], cursor);
+    Hide(preview.circle);
+}
+
 void StrokeController::CountArcTurn(WindowPoint cursor) {
     const WindowPoint c = points[0];
     const double cross = static_cast<double>(previousCursor.x - c.x) * (cursor.y - c.y) -
@@ -398,10 +415,7 @@ ResultCode StrokeController::HandleCircumference(StrokeEvent type, WindowPoint p
         break;
     case StrokeEvent::Move:
         if (!points.empty()) {
-            Hide(preview.radiusLine);
-            Hide(preview.circle);
-            ShowLine(preview.radiusLine, points[0], point);
-            ShowRadiusCircle(points[0], point);
+            ShowRadiusPreview(point);
         }
         break;
     case StrokeEvent::RightDown:
@@ -434,16 +448,9 @@ ResultCode StrokeController::HandleArc(StrokeEvent type, WindowPoint point) {
         break;
     case StrokeEvent::Move:
         if (points.size() == 1) {
-            Hide(preview.radiusLine);
-            Hide(preview.circle);
-            ShowLine(preview.radiusLine, points[0], point);
-            ShowRadiusCircle(points[0], point);
+            ShowRadiusPreview(point);
         } else if (points.size() == 2) {
-            Hide(preview.radiusLine);
-            ShowLine(preview.radiusLine, points[0], points[1]);
-            Hide(preview.secondLine);
-            ShowLine(preview.secondLine, points[0], point);
-            Hide(preview.circle);
+            ShowSecondPointPreview(point);
             Hide(preview.arc);
             CountArcTurn(point);
             ShowArc(point);
@@ -486,16 +493,9 @@ ResultCode StrokeController::HandleRegularPolygon(StrokeEvent type, WindowPoint 
         break;
     case StrokeEvent::Move:
         if (points.size() == 1) {
-            Hide(preview.radiusLine);
-            Hide(preview.circle);
-            ShowLine(preview.radiusLine, points[0], point);
-            ShowRadiusCircle(points[0], point);
+            ShowRadiusPreview(point);
         } else if (points.size() == 2) {
-            Hide(preview.radiusLine);
-            ShowLine(preview.radiusLine, points[0], points[1]);
-            Hide(preview.secondLine);
-            ShowLine(preview.secondLine, points[0], point);
-            Hide(preview.circle);
+            ShowSecondPointPreview(point);
             Hide(preview.polygon);
             if (!(point == points[1])) {
                 ShowPolygon(point);
