@@ -182,6 +182,8 @@ private:
     void AfterZoom();
     void WipeCursor();
     void CopyBackgroundToDialog();
+    // Undo or redo one journal step with the busy status, failure message and repaint both share.
+    void StepJournal(int (UndoJournal::*step)(UpdateRect&), const char* busyText, const char* failedText);
     void NewFromPicture(RasterImage& picture);
     void PutOnScreen(const QRect& imageRect);
     // Copies a rectangle of the rendered canvas into the display picture with the grid; the part done.

@@ -386,37 +386,25 @@ void COvaneView::CopyPictureCommand() {
 // ---- Undo and redo ----
 
 void COvaneView::UndoCommand() {
-    if (!journal_) {
-        return;
-    }
-    BeginBusy(ShellText::UndoStatus);
-    const std::int32_t area = canvas_.drawingArea;
-    canvas_.drawingArea = DrawingAreaBoth;
-    UpdateRect rect = UpdateRect::PendingEmpty();
-    const int result = journal_->Undo(rect);
-    if (result < 0) {
-        prompts_->ShowMessage(QString::fromUtf8(ShellText::UndoFailed));
-    } else {
-        BlitRect(rect);
-        if (result == UndoBackground) {
-            CopyBackgroundToDialog();
-        }
-    }
-    canvas_.drawingArea = area;
-    EndBusy();
+    StepJournal(&UndoJournal::Undo, ShellText::UndoStatus, ShellText::UndoFailed);
 }
 
 void COvaneView::RedoCommand() {
+    StepJournal(&UndoJournal::Redo, ShellText::RedoStatus, ShellText::RedoFailed);
+}
+
+void COvaneView::StepJournal(int (UndoJournal::*step)(UpdateRect&), const char* busyText,
+                             const char* failedText) {
     if (!journal_) {
         return;
     }
-    BeginBusy(ShellText::RedoStatus);
+    BeginBusy(busyText);
     const std::int32_t area = canvas_.drawingArea;
     canvas_.drawingArea = DrawingAreaBoth;
     UpdateRect rect = UpdateRect::PendingEmpty();
-    const int result = journal_->Redo(rect);
+    const int result = ((*journal_).*step)(rect);
     if (result < 0) {
-        prompts_->ShowMessage(QString::fromUtf8(ShellText::RedoFailed));
+        prompts_->ShowMessage(QString::fromUtf8(failedText));
     } else {
         BlitRect(rect);
         if (result == UndoBackground) {
