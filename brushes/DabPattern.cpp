@@ -105,6 +105,23 @@ std::int32_t RingPointCount(float ring, float innerRadius) {
     return std::max(3, CountOf(2.0f * kPiF * ring / (1.5f * innerRadius) + 0.5f));
 }
 
+// The centre alone, then every further ring with its point count and a random phase; `ringPoints` adds that
+// ring's candidates.
+template <typename RingPoints>
+std::vector<DabOffset> RingCandidates(BrushSettings& s, RingPoints ringPoints) {
+    std::vector<DabOffset> candidates;
+    for (const float ring : RingRadii(s)) {
+        if (ring == 0.0f) {
+            candidates.push_back({0.0f, 0.0f, 0.0f});
+            continue;
+        }
+        const std::int32_t count = RingPointCount(ring, s.particle.innerRadius);
+        const float phase = s.NextRandom() * 360.0f;
+        ringPoints(candidates, ring, count, phase);
+    }
+    return candidates;
+}
+
 } // namespace
 
 void AppendKeptParticles(BrushSettings& settings, const std::vector<DabOffset>& candidates, float keep) {
@@ -276,21 +293,14 @@ ResultCode BuildRadialPattern(BrushSettings& s) {
 
 ResultCode BuildCirclePattern(BrushSettings& s) {
     s.dabPattern.clear();
-    const float r = s.particle.innerRadius;
-    std::vector<DabOffset> candidates;
-    for (const float ring : RingRadii(s)) {
-        if (ring == 0.0f) {
-            candidates.push_back({0.0f, 0.0f, 0.0f});
-            continue;
-        }
-        const std::int32_t count = RingPointCount(ring, r);
-        const float phase = s.NextRandom() * 360.0f;
+    const auto ringPoints = [](std::vector<DabOffset>& candidates, float ring, std::int32_t count,
+                               float phase) {
         for (std::int32_t j = 0; j < count; ++j) {
             const float angle = static_cast<float>(j) * 360.0f / static_cast<float>(count) + phase;
             candidates.push_back({ring * CosDeg(angle), ring * SinDeg(angle), 0.0f});
         }
-    }
-    AppendKeptParticles(s, candidates, s.density);
+    };
+    AppendKeptParticles(s, RingCandidates(s, ringPoints), s.density);
     return Result::Success;
 }
 
@@ -298,14 +308,8 @@ ResultCode BuildRoughPattern(BrushSettings& s) {
     s.dabPattern.clear();
     const float radius = s.brushSize * 0.5f;
     const float r = s.particle.innerRadius;
-    std::vector<DabOffset> candidates;
-    for (const float ring : RingRadii(s)) {
-        if (ring == 0.0f) {
-            candidates.push_back({0.0f, 0.0f, 0.0f});
-            continue;
-        }
-        const std::int32_t count = RingPointCount(ring, r);
-        const float phase = s.NextRandom() * 360.0f;
+    const auto ringPoints = [&s, radius, r](std::vector<DabOffset>& candidates, float ring,
+                                            std::int32_t count, float phase) {
         const float fade = 1.0f - ring / radius;
         for (std::int32_t j = 0; j < count; ++j) {
             const float u1 = s.NextRandom();
@@ -316,7 +320,7 @@ ResultCode BuildRoughPattern(BrushSettings& s) {
             const float angle = static_cast<float>(j) * 360.0f / static_cast<float>(count) + phase;
             candidates.push_back({ring * CosDeg(angle), ring * SinDeg(angle), u2 * 2.0f * r * fade});
         }
-    }
-    AppendKeptParticles(s, candidates, s.density);
+    };
+    AppendKeptParticles(s, RingCandidates(s, ringPoints), s.density);
     return Result::Success;
 }
