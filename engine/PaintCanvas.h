@@ -3,6 +3,7 @@
 // rendered picture, and the shading settings. Used from one thread at a time.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -198,6 +199,10 @@ public:
 
     // Surface evaluation, lighting and compositing.
     ResultCode Render(UpdateRect& rect);
+    // The same render in bands of `bandRows` rows from the bottom up (all at once for 0): after each band
+    // `bandDone` gets the rows whose picture is final. The result equals one Render of the rectangle.
+    ResultCode RenderInBands(UpdateRect& rect, std::int32_t bandRows,
+                             const std::function<void(const UpdateRect& done)>& bandDone);
     void Compose(const UpdateRect& rect);
 
     // Editing of paint already on the canvas.

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <functional>
 
 #include "engine/FieldEvaluation.h"
 #include "engine/PixelEvaluators.h"
@@ -116,66 +117,110 @@ void ComputeNormal(PaintCanvas& canvas, std::int32_t col, std::int32_t row) {
 }
 
 ResultCode PaintCanvas::Render(UpdateRect& rect) {
+    return RenderInBands(rect, 0, nullptr);
+}
+
+// The passes of a render, each over a range of rows. A pixel's pass reads its neighbours' results of
+// earlier passes only, so a pass may run over some rows before it runs over the rest, provided the rows a
+// pixel looks at have reached the passes it reads: that is what lets a banded render equal a whole one.
+ResultCode PaintCanvas::RenderInBands(UpdateRect& rect, std::int32_t bandRows,
+                                      const std::function<void(const UpdateRect& done)>& bandDone) {
     if (rect.valid && width >= 1 && height >= 1) {
         rect.Clamp(width, height);
     }
     // A canvas without buffers has nothing to evaluate.
-    if (rect.valid && HasBuffers()) {
-        const UpdateRect bounds = rect;
-        const std::int32_t threads = renderThreads > 0 ? renderThreads : RenderThreadCount();
-        const auto dirty = [this](std::int32_t x, std::int32_t y) {
-            return dirtyFlags[PixelIndex(x, y)] == 1;
-        };
-
-        ForEachRow(bounds, threads, [&](std::int32_t y) {
-            for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
-                if (dirty(x, y)) {
-                    UpdatePixel(*this, x, y, 1);
-                }
+    if (!rect.valid || !HasBuffers()) {
+        Compose(rect);
+        if (rect.valid) {
+            pendingRect.Union(rect);
+            if (bandDone) {
+                bandDone(rect);
             }
-        });
-
-        if (antiAliasing == 1) {
-            ForEachRow(bounds, threads, [&](std::int32_t y) {
-                for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
-                    Surface(x, y).edgeFlag = 0;
-                }
-            });
-            ForEachRow(bounds, threads, [&](std::int32_t y) {
-                for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
-                    if (dirty(x, y) && Surface(x, y).edgeFlag == 0 && IsEdgePixel(*this, x, y)) {
-                        Surface(x, y).edgeFlag = 1;
-                    }
-                }
-            });
-            ForEachRow(bounds, threads, [&](std::int32_t y) {
-                for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
-                    if (dirty(x, y) && Surface(x, y).edgeFlag == 1) {
-                        UpdatePixel(*this, x, y, antiAliasingSamples);
-                    }
-                }
-            });
         }
-
-        ForEachRow(bounds, threads, [&](std::int32_t y) {
-            for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
-                if (dirty(x, y) && Surface(x, y).coverage != 0.0f) {
-                    ComputeNormal(*this, x, y);
-                }
-            }
-        });
-
-        ForEachRow(bounds, threads, [&](std::int32_t y) {
-            for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
-                if (dirty(x, y) && Surface(x, y).transparency > 0.0f) {
-                    TransmitLight(*this, x, y);
-                }
-            }
-        });
+        return Result::Success;
     }
-    Compose(rect);
-    if (rect.valid) {
-        pendingRect.Union(rect);
+    const UpdateRect bounds = rect;
+    const std::int32_t threads = renderThreads > 0 ? renderThreads : RenderThreadCount();
+    const auto dirty = [this](std::int32_t x, std::int32_t y) { return dirtyFlags[PixelIndex(x, y)] == 1; };
+    const auto rows = [&](std::int32_t from, std::int32_t to, auto&& pass) {
+        if (from < to) {
+            ForEachRow(UpdateRect::Make(bounds.x0, from, bounds.x1, to - 1), threads, pass);
+        }
+    };
+    const auto pixelUpdate = [&](std::int32_t y) {
+        for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
+            if (dirty(x, y)) {
+                UpdatePixel(*this, x, y, 1);
+            }
+        }
+    };
+    const auto edgeTest = [&](std::int32_t y) {
+        for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
+            Surface(x, y).edgeFlag = 0;
+        }
+        for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
+            if (dirty(x, y) && IsEdgePixel(*this, x, y)) {
+                Surface(x, y).edgeFlag = 1;
+            }
+        }
+    };
+    const auto edgeUpdate = [&](std::int32_t y) {
+        for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
+            if (dirty(x, y) && Surface(x, y).edgeFlag == 1) {
+                UpdatePixel(*this, x, y, antiAliasingSamples);
+            }
+        }
+    };
+    const auto normals = [&](std::int32_t y) {
+        for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
+            if (dirty(x, y) && Surface(x, y).coverage != 0.0f) {
+                ComputeNormal(*this, x, y);
+            }
+        }
+    };
+    const auto transmission = [&](std::int32_t y) {
+        for (std::int32_t x = bounds.x0; x <= bounds.x1; ++x) {
+            if (dirty(x, y) && Surface(x, y).transparency > 0.0f) {
+                TransmitLight(*this, x, y);
+            }
+        }
+    };
+
+    // Frontiers: rows below each one have been through that pass. The edge test of a row reads the
+    // one-sample coverage of the rows beside it, so it runs before their anti-aliased update; a normal
+    // reads the final surface of the rows beside it. Each pass therefore trails the one before by a row.
+    const std::int32_t end = bounds.y1 + 1;
+    const std::int32_t step = bandRows > 0 ? bandRows : end - bounds.y0;
+    std::int32_t updated = bounds.y0;
+    std::int32_t tested = bounds.y0;
+    std::int32_t smoothed = bounds.y0;
+    std::int32_t finished = bounds.y0;
+    for (std::int32_t bandEnd = bounds.y0 + step;; bandEnd += step) {
+        const bool last = bandEnd >= end;
+        const auto frontier = [&](std::int32_t lead) { return last ? end : std::min(end, bandEnd + lead); };
+        rows(updated, frontier(2), pixelUpdate);
+        updated = std::max(updated, frontier(2));
+        if (antiAliasing == 1) {
+            rows(tested, frontier(1), edgeTest);
+            tested = std::max(tested, frontier(1));
+            rows(smoothed, frontier(0), edgeUpdate);
+            smoothed = std::max(smoothed, frontier(0));
+        }
+        const std::int32_t finishedTo = frontier(-1);
+        if (finished < finishedTo) {
+            rows(finished, finishedTo, normals);
+            rows(finished, finishedTo, transmission);
+            const UpdateRect done = UpdateRect::Make(bounds.x0, finished, bounds.x1, finishedTo - 1);
+            Compose(done);
+            finished = finishedTo;
+            if (bandDone) {
+                bandDone(done);
+            }
+        }
+        if (last) {
+            break;
+        }
     }
+    pendingRect.Union(rect);
     return Result::Success;
 }

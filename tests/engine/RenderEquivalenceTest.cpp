@@ -159,3 +159,54 @@ INSTANTIATE_TEST_SUITE_P(Scenes, RenderEquivalenceTest,
                          });
 
 } // namespace
+
+namespace {
+
+// A canvas as it is right after a document is opened: paint listed, every surface record reset.
+void ForgetSurface(PaintCanvas& canvas) {
+    for (SurfaceRecord& record : canvas.surface) {
+        record.Reset();
+        record.normal.Set(0.0f, 0.0f, 0.0f);
+    }
+}
+
+TEST(BandedRender, EqualsOneRenderOfTheWholeCanvasAndReportsEveryRowOnce) {
+    for (const bool antiAliasing : {false, true}) {
+        for (const Paint paint : {Paint::Opaque, Paint::Transparent, Paint::Mixed}) {
+            SCOPED_TRACE(testing::Message()
+                         << "anti-aliasing " << antiAliasing << ", paint " << static_cast<int>(paint));
+            const Scene scene{paint, antiAliasing, true, "banded"};
+            PaintCanvas whole;
+            PaintScene(whole, scene);
+            ForgetSurface(whole);
+            UpdateRect all = UpdateRect::Make(0, 0, kWidth - 1, kHeight - 1);
+            whole.Render(all);
+
+            for (const std::int32_t bandRows : {1, 5, 7}) {
+                SCOPED_TRACE(testing::Message() << "bands of " << bandRows);
+                PaintCanvas banded;
+                PaintScene(banded, scene);
+                ForgetSurface(banded);
+                std::int32_t nextRow = 0;
+                int bands = 0;
+                UpdateRect rect = UpdateRect::Make(0, 0, kWidth - 1, kHeight - 1);
+                banded.RenderInBands(rect, bandRows, [&](const UpdateRect& done) {
+                    EXPECT_EQ(done.y0, nextRow);
+                    EXPECT_EQ(done.x0, 0);
+                    EXPECT_EQ(done.x1, kWidth - 1);
+                    nextRow = done.y1 + 1;
+                    ++bands;
+                });
+                EXPECT_EQ(nextRow, kHeight);
+                // Every band reports rows, except a first band of one row: its top row waits for the row
+                // above.
+                const int expected = (kHeight + bandRows - 1) / bandRows;
+                EXPECT_EQ(bands, bandRows > 1 ? expected : expected - 1);
+                EXPECT_EQ(banded.renderedImage.data, whole.renderedImage.data);
+                EXPECT_TRUE(SameSurface(banded, whole));
+            }
+        }
+    }
+}
+
+} // namespace
