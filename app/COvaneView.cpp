@@ -495,14 +495,18 @@ void COvaneView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 QString COvaneView::PixelInfoText(int clientX, int clientY) const {
     const CanvasPoint p = geometry_.ClientToImage(clientX, clientY);
-    if (!canvas_.HasBuffers() || p.x < 0.0f || p.y < 0.0f) {
+    if (!canvas_.HasBuffers()) {
         return QString();
+    }
+    if (p.x < 0.0f || p.y < 0.0f || p.x >= static_cast<float>(canvas_.width) ||
+        p.y >= static_cast<float>(canvas_.height)) {
+        // Outside the picture there is no surface to report; say so rather than staying silent.
+        return QString::asprintf("ix; %d, iy; %d", static_cast<int>(std::floor(p.x)),
+                                 static_cast<int>(std::floor(p.y))) +
+               QStringLiteral("\nキャンバスの外です。絵の具はありません。");
     }
     const int column = static_cast<int>(p.x);
     const int row = static_cast<int>(p.y);
-    if (column >= canvas_.width || row >= canvas_.height) {
-        return QString();
-    }
     std::vector<std::int32_t> ids;
     PaintColour colour;
     canvas_.PickAt(column, row, ids, colour);

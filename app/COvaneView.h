@@ -18,6 +18,7 @@
 #include "brushes/StrokeController.h"
 #include "brushes/StrokeServices.h"
 #include "engine/PaintCanvas.h"
+#include "persistence/ImageBlock.h"
 #include "persistence/RasterImage.h"
 
 class CDlgBackground;
@@ -40,8 +41,9 @@ struct ViewOptions {
     bool createDialogs = true;  // the tool box and the canvas dialog
 };
 
-// The largest canvas side the new-image command accepts.
-inline constexpr std::int32_t MaxCanvasSide = 20000;
+// The largest canvas side the new-image command accepts: what a document can hold, so every new canvas
+// can be saved and opened again.
+inline constexpr std::int32_t MaxCanvasSide = MaxImageSide;
 // 0 when a new canvas of this size may be created, else the code that refuses it.
 ResultCode CheckNewCanvasSize(std::int32_t width, std::int32_t height);
 

@@ -172,7 +172,7 @@ TEST_F(CanvasView, RedrawAllGoesThroughEveryBand) {
     EXPECT_TRUE(view->StatusText().startsWith(QStringLiteral("処理時間: ")));
 }
 
-TEST_F(CanvasView, PixelInfoReportsInsideTheCanvasOnly) {
+TEST_F(CanvasView, PixelInfoReportsThePixelOrThatThereIsNoPaint) {
     Drag(QPoint(100, 100), QPoint(101, 100), 1);
     const QString text = view->PixelInfoText(100, 100);
     const QStringList lines = text.split(QLatin1Char('\n'));
@@ -186,11 +186,15 @@ TEST_F(CanvasView, PixelInfoReportsInsideTheCanvasOnly) {
     EXPECT_TRUE(lines[5].startsWith(QStringLiteral("基本Z値: ")));
 
     view->OnCommand(Cmd::ZoomFit);
-    // In the grey margin below the fitted picture nothing is reported.
+    // In the grey margin below the fitted picture the report names the point and says there is no paint.
     const int belowPicture = static_cast<int>(view->Geometry().displayRect.height) + 2;
     ASSERT_LT(belowPicture, view->viewport()->height());
-    EXPECT_TRUE(view->PixelInfoText(10, belowPicture).isEmpty());
-    EXPECT_TRUE(view->PixelInfoText(-5, 10).isEmpty());
+    const QStringList outside = view->PixelInfoText(10, belowPicture).split(QLatin1Char('\n'));
+    ASSERT_EQ(outside.size(), 2);
+    EXPECT_TRUE(outside[0].startsWith(QStringLiteral("ix; ")));
+    EXPECT_TRUE(outside[0].contains(QStringLiteral("iy; -")));
+    EXPECT_EQ(outside[1], QStringLiteral("キャンバスの外です。絵の具はありません。"));
+    EXPECT_TRUE(view->PixelInfoText(-5, 10).endsWith(QStringLiteral("絵の具はありません。")));
 
     Mouse(QEvent::MouseButtonPress, Qt::RightButton, QPoint(10, 10), Qt::ShiftModifier);
     ASSERT_EQ(prompts->messages.size(), 1);

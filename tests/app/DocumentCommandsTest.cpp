@@ -54,8 +54,10 @@ TEST_F(DocumentCommands, NewRefusesSizesTheCanvasCannotTake) {
         int width;
         int height;
         const char* message;
-    } cases[] = {
-        {0, 100, "最小値未満です。"}, {100, -3, "最小値未満です。"}, {50000, 10, "最大値を超えています。"}};
+    } cases[] = {{0, 100, "最小値未満です。"},
+                 {100, -3, "最小値未満です。"},
+                 {50000, 10, "最大値を超えています。"},
+                 {30001, 1, "最大値を超えています。"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.width);
         prompts->messages.clear();
