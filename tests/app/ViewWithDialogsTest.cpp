@@ -119,6 +119,28 @@ TEST_F(ViewWithDialogs, StraightLineShowsAnInvertingRubberBandAndPaintsAtTheSeco
     EXPECT_TRUE(view->IsCommandEnabled(Cmd::EditUndo));
 }
 
+TEST_F(ViewWithDialogs, PolylineCollectsClicksAndPaintsAtTheDoubleClick) {
+    view->ToolBox()->OnPathButton(2);
+    EXPECT_EQ(view->Controller()->Brush().pathKind, PathKind::Polyline);
+    const QPoint corners[] = {QPoint(100, 300), QPoint(250, 150), QPoint(400, 300)};
+    for (const QPoint& p : corners) {
+        Mouse(QEvent::MouseButtonPress, Qt::LeftButton, p);
+        Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, p);
+    }
+    // Clicks only collect corners; nothing is painted yet.
+    EXPECT_EQ(view->Canvas().store->Count(), 0);
+    EXPECT_FALSE(view->Modified());
+    Mouse(QEvent::MouseButtonDblClick, Qt::LeftButton, corners[2]);
+    Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, corners[2]);
+    EXPECT_GT(view->Canvas().store->Count(), 0);
+    // Both legs are painted: a point on each, halfway between its corners.
+    EXPECT_NE(RenderedAt(QPoint(175, 225)), QColor(255, 255, 255));
+    EXPECT_NE(RenderedAt(QPoint(325, 225)), QColor(255, 255, 255));
+    EXPECT_EQ(RenderedAt(QPoint(250, 290)), QColor(255, 255, 255));
+    EXPECT_TRUE(view->Modified());
+    EXPECT_TRUE(view->IsCommandEnabled(Cmd::EditUndo));
+}
+
 TEST_F(ViewWithDialogs, CloseWritesTheSettingsAndDestroysTheDialogs) {
     view->OnCommand(Cmd::ShowToolBox);
     EXPECT_EQ(view->OnCloseQuery(), 0);
