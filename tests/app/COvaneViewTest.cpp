@@ -132,6 +132,8 @@ TEST_F(CanvasView, ProgressAndBusyTexts) {
     EXPECT_EQ(view->StatusText(), QStringLiteral("読み込み中... ●●●●●●〇〇〇〇"));
     view->ReportProgress(3, 0);
     EXPECT_EQ(view->StatusText(), QStringLiteral("書き込み中... ●〇〇〇〇〇〇〇〇〇"));
+    view->ReportProgress(3, 95);
+    EXPECT_EQ(view->StatusText(), QStringLiteral("書き込み中... ●●●●●●●●●●"));
     view->ReportProgress(9, 100);
     EXPECT_EQ(view->StatusText(), QStringLiteral(" ●●●●●●●●●●"));
     view->BeginBusy("新規作成中...");
