@@ -198,21 +198,20 @@ ResultCode UndoJournal::RecordBackground() {
 }
 
 ResultCode UndoJournal::RecordAdd(std::vector<std::int32_t> ids) {
-    BufferWriter contents;
-    bool ok = contents.WriteInt32(static_cast<std::int32_t>(ids.size()));
-    for (std::int32_t id : ids) {
-        ok = ok && contents.WriteInt32(id);
-    }
-    return ok ? Record(UndoAdd, contents.bytes) : Result::FileWriteFailed;
+    return RecordIds(UndoAdd, ids);
 }
 
 ResultCode UndoJournal::RecordErase(std::vector<std::int32_t> ids) {
+    return RecordIds(UndoErase, ids);
+}
+
+ResultCode UndoJournal::RecordIds(std::int32_t kind, const std::vector<std::int32_t>& ids) {
     BufferWriter contents;
     bool ok = contents.WriteInt32(static_cast<std::int32_t>(ids.size()));
     for (std::int32_t id : ids) {
         ok = ok && contents.WriteInt32(id);
     }
-    return ok ? Record(UndoErase, contents.bytes) : Result::FileWriteFailed;
+    return ok ? Record(kind, contents.bytes) : Result::FileWriteFailed;
 }
 
 ResultCode UndoJournal::RecordMove(std::vector<std::int32_t> ids, std::vector<Position3> oldPositions,

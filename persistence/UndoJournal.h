@@ -78,6 +78,8 @@ public:
 
 private:
     ResultCode Record(std::int32_t kind, const std::vector<std::uint8_t>& contents);
+    // The id file of an add or erase step.
+    ResultCode RecordIds(std::int32_t kind, const std::vector<std::int32_t>& ids);
     void Push(const UndoEntry& entry);
     bool TakeFolder(const std::string& candidate);
     void ReleaseFolder();
