@@ -4,14 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFile>
-#include <QMouseEvent>
-#include <QTemporaryDir>
-#include <memory>
 
-#include "FakePrompts.h"
-#include "QtTestApp.h"
+#include "ViewFixture.h"
 #include "app/COvaneView.h"
 #include "app/CommandIds.h"
 #include "app/ShellTexts.h"
@@ -20,53 +15,16 @@
 
 namespace {
 
-class FaultUndoFolderView : public ::testing::Test {
+class FaultUndoFolderView : public ViewFixture {
 protected:
-    void SetUp() override {
-        TestApp();
-        ASSERT_TRUE(dir.isValid());
-        // A plain file where the folders' parent should be: neither folder can ever be created.
+    // A plain file where the folders' parent should be: neither folder can ever be created.
+    void AdjustOptions(ViewOptions& options) override {
         QFile blocker(dir.filePath(QStringLiteral("blocker")));
         ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        ViewOptions options;
         options.undoFolder = dir.filePath(QStringLiteral("blocker/UNDO"));
         options.undoFallbackFolder = dir.filePath(QStringLiteral("blocker/fallback/UNDO"));
-        options.settingsPath = dir.filePath(QStringLiteral("nurimoko.ini"));
-        options.createDialogs = false;
-        view = std::make_unique<COvaneView>(nullptr, options);
-        auto fake = std::make_unique<FakePrompts>();
-        prompts = fake.get();
-        view->SetPrompts(std::move(fake));
-        view->resize(640, 480);
-        view->show();
-        view->InitialUpdate();
-        QApplication::processEvents();
     }
-    void TearDown() override {
-        view.reset();
-        QApplication::processEvents();
-    }
-
-    void Mouse(QEvent::Type type, QPoint p, Qt::MouseButtons held) {
-        QMouseEvent event(type, QPointF(p), view->viewport()->mapToGlobal(QPointF(p)), Qt::LeftButton, held,
-                          Qt::NoModifier);
-        QApplication::sendEvent(view->viewport(), &event);
-    }
-    void Drag(QPoint from, QPoint to) {
-        Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
-        for (int i = 1; i <= 8; ++i) {
-            QMouseEvent move(QEvent::MouseMove, QPointF(from + (to - from) * i / 8),
-                             view->viewport()->mapToGlobal(QPointF(from + (to - from) * i / 8)), Qt::NoButton,
-                             Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(view->viewport(), &move);
-        }
-        Mouse(QEvent::MouseButtonRelease, to, Qt::NoButton);
-    }
-
-    QTemporaryDir dir;
-    std::unique_ptr<COvaneView> view;
-    FakePrompts* prompts = nullptr;
 };
 
 TEST_F(FaultUndoFolderView, TheUserIsToldAtStartAndPaintingGoesOn) {

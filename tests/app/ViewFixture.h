@@ -22,6 +22,7 @@ protected:
         options.undoFallbackFolder = dir.filePath(QStringLiteral("UNDO-fallback"));
         options.settingsPath = dir.filePath(QStringLiteral("nurimoko.ini"));
         options.createDialogs = withDialogs;
+        AdjustOptions(options);
         view = std::make_unique<COvaneView>(nullptr, options);
         auto fake = std::make_unique<FakePrompts>();
         prompts = fake.get();
@@ -31,6 +32,8 @@ protected:
         view->InitialUpdate();
         QApplication::processEvents();
     }
+    // Lets a fixture change where the view keeps its files before the view is made.
+    virtual void AdjustOptions(ViewOptions&) {}
     void TearDown() override {
         view.reset();
         QApplication::processEvents();
