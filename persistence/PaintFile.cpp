@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <vector>
@@ -25,16 +26,59 @@ constexpr int kMaterialFloats = 14;
 // float-to-integer conversion of the engine defined.
 constexpr float kValueLimit = 1.0e6f;
 
-// Sends the bytes of a block to the safe writer; its failures stick, so the last result tells all.
+// Sends the bytes of a document to the safe writer in large pieces, so that the four-byte fields of a
+// record do not each cost a system call. A failure sticks: every later write and Flush fail too, so
+// the result of the final Flush tells all. Without memory for the buffer every write goes straight to
+// the file, with the same bytes.
 class SafeBlockWriter : public BlockWriter {
 public:
-    explicit SafeBlockWriter(SafeFileWriter& target) : target(target) {}
+    explicit SafeBlockWriter(SafeFileWriter& target)
+        : target(target), buffer(new (std::nothrow) std::uint8_t[kBufferSize]) {}
+
     bool WriteBytes(const void* bytes, std::size_t size) override {
-        return target.Write(bytes, size) == Result::Success;
+        if (failed) {
+            return false;
+        }
+        if (buffer && size <= kBufferSize - used) {
+            if (size > 0) {
+                std::memcpy(buffer.get() + used, bytes, size);
+                used += size;
+            }
+            return true;
+        }
+        if (!Flush()) {
+            return false;
+        }
+        if (buffer && size < kBufferSize) {
+            std::memcpy(buffer.get(), bytes, size);
+            used = size;
+            return true;
+        }
+        return Pass(bytes, size);
+    }
+
+    // Hands the buffered bytes to the file; false when this or any earlier write failed.
+    bool Flush() {
+        if (failed) {
+            return false;
+        }
+        const std::size_t pending = used;
+        used = 0;
+        return pending == 0 || Pass(buffer.get(), pending);
     }
 
 private:
+    static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+
+    bool Pass(const void* bytes, std::size_t size) {
+        failed = target.Write(bytes, size) != Result::Success;
+        return !failed;
+    }
+
     SafeFileWriter& target;
+    std::unique_ptr<std::uint8_t[]> buffer;
+    std::size_t used = 0;
+    bool failed = false;
 };
 
 const float* Floats(const MaterialBlock& block) {
@@ -215,9 +259,15 @@ ResultCode PaintCanvas::SavePaintFile(const std::string& path) {
               out.WriteInt32(height) && out.WriteInt32(count);
     MaterialBlock previous;
     const std::int32_t total = store->Count();
+    int reported = -1;
     for (std::int32_t i = 0; ok && i < total; ++i) {
         if (progressTarget) {
-            progressTarget->ReportProgress(ProgressWriting, Percent(i + 1, total));
+            // Each percentage once: a large document has thousands of records per percent.
+            const int percent = Percent(i + 1, total);
+            if (percent != reported) {
+                progressTarget->ReportProgress(ProgressWriting, percent);
+                reported = percent;
+            }
         }
         const Metaball& m = store->records[static_cast<std::size_t>(i)];
         if (m.state == MetaballErased) {
@@ -243,6 +293,10 @@ ResultCode PaintCanvas::SavePaintFile(const std::string& path) {
     if (image != Result::Success) {
         file.Discard();
         return image;
+    }
+    if (!out.Flush()) {
+        file.Discard();
+        return Result::FileWriteFailed;
     }
     return file.Commit();
 }

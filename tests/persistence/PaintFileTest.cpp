@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <limits>
 #include <utility>
 
@@ -255,6 +257,97 @@ TEST_F(PaintFileTest, ProgressIsReportedPerStoreRecordOnSavingAndPerFileRecordOn
     loaded.progressTarget = &loading;
     ASSERT_EQ(loaded.LoadPaintFile(path), Result::Success);
     EXPECT_EQ(loading.reports, (std::vector<std::pair<int, int>>{{2, 50}, {2, 100}}));
+}
+
+// Records straight into the store (as a long painting session leaves them): materials that repeat in
+// runs of different lengths and every eleventh metaball erased.
+void FillStore(PaintCanvas& canvas, std::int32_t count) {
+    for (std::int32_t i = 0; i < count; ++i) {
+        const MaterialBlock material = DistinctMaterial(0.05f * static_cast<float>((i / (1 + i % 4)) % 17));
+        Metaball m = MakeMetaball(material, static_cast<float>(i % canvas.width) + 0.25f,
+                                  static_cast<float>(i / canvas.width % canvas.height) + 0.5f,
+                                  0.001f * static_cast<float>(i));
+        m.id = i;
+        m.state = i % 11 == 5 ? MetaballErased : MetaballLive;
+        canvas.store->records.push_back(m);
+    }
+}
+
+// The document of `canvas` written field by field as the format lays it out.
+std::vector<std::uint8_t> ExpectedDocument(const PaintCanvas& canvas) {
+    std::int32_t live = 0;
+    for (const Metaball& m : canvas.store->records) {
+        live += m.state == MetaballErased ? 0 : 1;
+    }
+    Bytes b;
+    b.Header(canvas.width, canvas.height, live);
+    std::vector<float> previous = MaterialFloats(MaterialBlock{});
+    for (std::size_t i = 0; i < canvas.store->records.size(); ++i) {
+        const Metaball& m = canvas.store->records[i];
+        if (m.state == MetaballErased) {
+            continue;
+        }
+        const std::vector<float> block = MaterialFloats(m);
+        const bool repeat = i > 0 && block == previous;
+        b.I32(repeat ? 1 : 0);
+        if (!repeat) {
+            for (const float f : block) {
+                b.F32(f);
+            }
+            previous = block;
+        }
+        b.I32(m.id).I32(m.state).F32(m.x).F32(m.y).F32(m.z);
+    }
+    const RasterImage& image = canvas.backgroundImage;
+    b.I32(image.width).I32(image.height).I32(image.bytesPerPixel).I32(image.paletteCount);
+    b.I32(static_cast<std::int32_t>(image.dataSize));
+    b.Raw(std::vector<std::uint8_t>(image.data.begin(),
+                                    image.data.begin() + static_cast<std::ptrdiff_t>(image.dataSize)));
+    return b.data;
+}
+
+TEST_F(PaintFileTest, ADocumentOfSeveralMegabytesHasEveryRecordAndRowInPlace) {
+    PaintCanvas canvas;
+    // Rows of 2100 bytes: the background alone is over a megabyte.
+    ASSERT_EQ(canvas.Create(700, 520), Result::Success);
+    for (std::size_t k = 0; k < canvas.backgroundImage.dataSize; ++k) {
+        canvas.backgroundImage.data[k] = static_cast<std::uint8_t>(k * 7 + k / 2100);
+    }
+    FillStore(canvas, 60000);
+    const std::vector<std::uint8_t> expected = ExpectedDocument(canvas);
+    ASSERT_GT(expected.size(), std::size_t{3} << 20);
+
+    ASSERT_EQ(canvas.SavePaintFile(path), Result::Success);
+    EXPECT_TRUE(ReadBytes(path) == expected);
+
+    // Cut short anywhere (before, at and after a megabyte, in the rows, at the last byte), the save
+    // fails and the saved document stays as it was, with no other file beside it.
+    const std::size_t records = expected.size() - 20 - canvas.backgroundImage.dataSize;
+    const std::size_t megabyte = std::size_t{1} << 20;
+    for (const std::size_t limit : {std::size_t{0}, std::size_t{4096}, megabyte - 1, megabyte, megabyte + 1,
+                                    records - 3, records + 21, expected.size() - 1}) {
+        SCOPED_TRACE(limit);
+        SafeFileWriter::ScopedWriteLimit full(limit);
+        canvas.store->records[0].z = 99.0f; // a change that must not reach the file
+        EXPECT_EQ(canvas.SavePaintFile(path), Result::FileWriteFailed);
+        canvas.store->records[0].z = 0.0f;
+        EXPECT_TRUE(ReadBytes(path) == expected);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path),
+                                std::filesystem::directory_iterator()),
+                  1);
+    }
+
+    PaintCanvas loaded;
+    ASSERT_EQ(loaded.LoadPaintFile(path), Result::Success);
+    EXPECT_EQ(loaded.store->Count(), std::count_if(canvas.store->records.begin(), canvas.store->records.end(),
+                                                   [](const Metaball& m) { return m.IsLive(); }));
+    EXPECT_EQ(loaded.backgroundImage.data, canvas.backgroundImage.data);
+    const std::string again = dir.File("again.mb");
+    ASSERT_EQ(loaded.SavePaintFile(again), Result::Success);
+    const std::vector<std::uint8_t> resaved = ReadBytes(again);
+    // Survivors are numbered afresh, so only the ids differ from the first document.
+    EXPECT_EQ(resaved.size(), expected.size());
+    EXPECT_TRUE(ReadBytes(again) == ExpectedDocument(loaded));
 }
 
 TEST_F(PaintFileTest, SavingACanvasThatWasNeverCreatedFails) {
