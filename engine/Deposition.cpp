@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <new>
 
 #include "engine/PaintCanvas.h"
@@ -95,51 +96,6 @@ ResultCode PaintCanvas::AddMetaballs(const std::vector<Metaball>& list, UpdateRe
     return Result::Success;
 }
 
-ResultCode PaintCanvas::AddMetaballsInBands(const std::vector<Metaball>& list) {
-    if (!store || !grid || paintedMask.empty()) {
-        return Result::NoData;
-    }
-    std::vector<Metaball> stored;
-    try {
-        stored.reserve(list.size());
-    } catch (const std::bad_alloc&) {
-        return Result::OutOfMemory;
-    }
-    for (const Metaball& source : list) {
-        Metaball m;
-        ResultCode code = Result::Success;
-        if (StoreMetaball(source, m, code)) {
-            stored.push_back(m);
-        } else if (code != Result::Success) {
-            return code;
-        }
-    }
-    // Each band of rows takes every metaball in deposition order, so each list receives its entries in
-    // the order AddMetaballs would give them, whichever band finishes first.
-    const std::int32_t threads = renderThreads > 0 ? renderThreads : RenderThreadCount();
-    const std::int32_t bands = BandCount(height, threads);
-    std::vector<ResultCode> codes(static_cast<std::size_t>(std::max(bands, 1)), Result::Success);
-    RunPieces(bands, threads, [&](std::int32_t band) {
-        const std::int32_t rowBegin =
-            static_cast<std::int32_t>(static_cast<std::int64_t>(height) * band / bands);
-        const std::int32_t rowEnd =
-            static_cast<std::int32_t>(static_cast<std::int64_t>(height) * (band + 1) / bands);
-        for (const Metaball& m : stored) {
-            const ResultCode code = InsertRows(m, rowBegin, rowEnd - 1);
-            if (code != Result::Success) {
-                codes[static_cast<std::size_t>(band)] = code;
-                return;
-            }
-        }
-    });
-    for (const ResultCode code : codes) {
-        if (code != Result::Success) {
-            return code;
-        }
-    }
-    return Result::Success;
-}
-
 ResultCode PaintCanvas::InsertIntoGrid(const Metaball& m) {
     if (!grid || grid->width == 0 || grid->height == 0) {
         return Result::NoData;
@@ -149,16 +105,24 @@ ResultCode PaintCanvas::InsertIntoGrid(const Metaball& m) {
 
 namespace {
 
+// The rows rowFrom..rowTo a metaball may reach are firstRow..lastRow (none when firstRow > lastRow).
+void RowSpan(const Metaball& m, std::int32_t rowFrom, std::int32_t rowTo, std::int32_t& firstRow,
+             std::int32_t& lastRow) {
+    const float radius = m.outerRadius;
+    firstRow = std::max(rowFrom, TruncToInt(m.y - radius));
+    lastRow = std::min(TruncToInt(static_cast<double>(m.y + radius) - 1e-6), rowTo);
+}
+
 // Calls reached(col, row, q) for every pixel of rows rowFrom..rowTo the metaball reaches, row by row
 // from the bottom and left to right, with q the squared half chord at the pixel's nearest edges; stops
 // at the first code that is not Success and returns it.
 template <typename Reached>
 ResultCode ForEachReachedPixel(const Metaball& m, std::int32_t rowFrom, std::int32_t rowTo,
                                std::int32_t width, Reached&& reached) {
-    const float radius = m.outerRadius;
     const float radiusSq = m.outerRadiusSq;
-    const std::int32_t firstRow = std::max(rowFrom, TruncToInt(m.y - radius));
-    const std::int32_t lastRow = std::min(TruncToInt(static_cast<double>(m.y + radius) - 1e-6), rowTo);
+    std::int32_t firstRow = 0;
+    std::int32_t lastRow = 0;
+    RowSpan(m, rowFrom, rowTo, firstRow, lastRow);
     for (std::int32_t r = firstRow; r <= lastRow; ++r) {
         const float dy = DistanceToNearerEdge(m.y, r);
         const float dySq = dy * dy;
@@ -183,14 +147,229 @@ ResultCode ForEachReachedPixel(const Metaball& m, std::int32_t rowFrom, std::int
     return Result::Success;
 }
 
+// The entry of metaball m at a pixel where the squared half chord is q.
+PixelEntry MakeEntry(const Metaball& m, float q) {
+    const float h = static_cast<float>(std::sqrt(static_cast<double>(q))) * m.thickness;
+    return PixelEntry{m.id, m.z - h, m.z + h};
+}
+
+// True when `a` comes before `b` in a pixel list: the higher top first, on an equal top the older
+// (smaller) id. Without NaN tops this is a total order on entries of distinct ids.
+bool ListsBefore(const PixelEntry& a, const PixelEntry& b) {
+    return a.top > b.top || (a.top == b.top && a.id < b.id);
+}
+
+// Sorts entries of distinct ids and no NaN top into list order. Entries deposited one after another
+// mostly arrive with rising tops, so they are reversed first and then usually need few moves.
+void SortIntoListOrder(PixelEntry* entries, std::int32_t n) {
+    std::reverse(entries, entries + n);
+    if (n > 48) {
+        std::sort(entries, entries + n, ListsBefore);
+        return;
+    }
+    for (std::int32_t i = 1; i < n; ++i) {
+        const PixelEntry x = entries[i];
+        std::int32_t j = i;
+        while (j > 0 && ListsBefore(x, entries[j - 1])) {
+            entries[j] = entries[j - 1];
+            --j;
+        }
+        entries[j] = x;
+    }
+}
+
+// Rows per band when metaballs are sorted into bands first: the lists of one band stay within the
+// caches while they are filled and ordered.
+constexpr std::int32_t kBandRows = 8;
+
 } // namespace
 
 ResultCode PaintCanvas::InsertRows(const Metaball& m, std::int32_t rowFrom, std::int32_t rowTo) {
     return ForEachReachedPixel(m, rowFrom, rowTo, grid->width, [&](std::int32_t k, std::int32_t r, float q) {
-        const float h = static_cast<float>(std::sqrt(static_cast<double>(q))) * m.thickness;
-        const PixelEntry entry{m.id, m.z - h, m.z + h};
-        return grid->At(k, r).Insert(entry);
+        return grid->At(k, r).Insert(MakeEntry(m, q));
     });
+}
+
+ResultCode
+PaintCanvas::AddMetaballsInBands(const std::vector<Metaball>& list,
+                                 const std::function<void(std::int32_t, std::int32_t)>& bandsDone) {
+    if (!store || !grid || paintedMask.empty()) {
+        return Result::NoData;
+    }
+    std::vector<Metaball> stored;
+    try {
+        stored.reserve(list.size());
+    } catch (const std::bad_alloc&) {
+        return Result::OutOfMemory;
+    }
+    for (const Metaball& source : list) {
+        Metaball m;
+        ResultCode code = Result::Success;
+        if (StoreMetaball(source, m, code)) {
+            stored.push_back(m);
+        } else if (code != Result::Success) {
+            return code;
+        }
+    }
+    if (stored.empty() || width < 1 || height < 1) {
+        if (bandsDone) {
+            bandsDone(1, 1);
+        }
+        return Result::Success;
+    }
+
+    // Each band of rows gets the metaballs that may reach it, in deposition order.
+    const std::int32_t bands = (height + kBandRows - 1) / kBandRows;
+    std::vector<std::size_t> bandStart;
+    std::vector<std::int32_t> bandMembers;
+    try {
+        bandStart.assign(static_cast<std::size_t>(bands) + 1, 0);
+        for (const Metaball& m : stored) {
+            std::int32_t firstRow = 0;
+            std::int32_t lastRow = 0;
+            RowSpan(m, 0, height - 1, firstRow, lastRow);
+            for (std::int32_t band = firstRow / kBandRows; firstRow <= lastRow && band <= lastRow / kBandRows;
+                 ++band) {
+                ++bandStart[static_cast<std::size_t>(band) + 1];
+            }
+        }
+        for (std::int32_t band = 0; band < bands; ++band) {
+            bandStart[static_cast<std::size_t>(band) + 1] += bandStart[static_cast<std::size_t>(band)];
+        }
+        bandMembers.resize(bandStart.back());
+        std::vector<std::size_t> next(bandStart.begin(), bandStart.end() - 1);
+        for (std::size_t i = 0; i < stored.size(); ++i) {
+            std::int32_t firstRow = 0;
+            std::int32_t lastRow = 0;
+            RowSpan(stored[i], 0, height - 1, firstRow, lastRow);
+            for (std::int32_t band = firstRow / kBandRows; firstRow <= lastRow && band <= lastRow / kBandRows;
+                 ++band) {
+                bandMembers[next[static_cast<std::size_t>(band)]++] = static_cast<std::int32_t>(i);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        return Result::OutOfMemory;
+    } catch (const std::length_error&) {
+        return Result::OutOfMemory;
+    }
+
+    // A band counts the entries each of its lists receives, grows each list once to the capacity
+    // one-by-one insertion would leave it with, appends the entries in deposition order and then puts
+    // each list in order. Lists are independent, so this equals inserting every metaball in turn.
+    std::vector<ResultCode> codes(static_cast<std::size_t>(bands), Result::Success);
+    const auto fillBand = [&](std::int32_t band) {
+        const std::int32_t rowBegin = band * kBandRows;
+        const std::int32_t rowEnd = std::min(height, rowBegin + kBandRows);
+        const std::int32_t* first = bandMembers.data() + bandStart[static_cast<std::size_t>(band)];
+        const std::int32_t* last = bandMembers.data() + bandStart[static_cast<std::size_t>(band) + 1];
+        if (first == last) {
+            return;
+        }
+        const std::size_t pixels =
+            static_cast<std::size_t>(rowEnd - rowBegin) * static_cast<std::size_t>(width);
+        PixelList* lists = &grid->At(0, rowBegin);
+        std::vector<std::int32_t> cursor;
+        std::vector<PixelEntry> scratch;
+        try {
+            cursor.assign(pixels, 0);
+        } catch (const std::bad_alloc&) {
+            codes[static_cast<std::size_t>(band)] = Result::OutOfMemory;
+            return;
+        }
+        const auto at = [&](std::int32_t k, std::int32_t r) {
+            return static_cast<std::size_t>(r - rowBegin) * static_cast<std::size_t>(width) +
+                   static_cast<std::size_t>(k);
+        };
+        for (const std::int32_t* i = first; i != last; ++i) {
+            ForEachReachedPixel(stored[static_cast<std::size_t>(*i)], rowBegin, rowEnd - 1, width,
+                                [&](std::int32_t k, std::int32_t r, float) {
+                                    ++cursor[at(k, r)];
+                                    return Result::Success;
+                                });
+        }
+        for (std::size_t p = 0; p < pixels; ++p) {
+            if (cursor[p] > 0 && !lists[p].ReserveForInserts(cursor[p])) {
+                codes[static_cast<std::size_t>(band)] = Result::OutOfMemory;
+                return;
+            }
+            cursor[p] = lists[p].count;
+        }
+        // Appended behind each list's entries, within the capacity just reserved.
+        for (const std::int32_t* i = first; i != last; ++i) {
+            const Metaball& m = stored[static_cast<std::size_t>(*i)];
+            ForEachReachedPixel(m, rowBegin, rowEnd - 1, width, [&](std::int32_t k, std::int32_t r, float q) {
+                const std::size_t p = at(k, r);
+                lists[p].entries[cursor[p]++] = MakeEntry(m, q);
+                return Result::Success;
+            });
+        }
+        for (std::size_t p = 0; p < pixels; ++p) {
+            PixelList& pixelList = lists[p];
+            const std::int32_t old = pixelList.count;
+            const std::int32_t added = cursor[p] - old;
+            if (added == 0) {
+                continue;
+            }
+            PixelEntry* entries = pixelList.entries;
+            // Insert keeps a list in order only while no top is NaN; otherwise (or if the list is not in
+            // order) the new entries go in one at a time as Insert places them.
+            bool ordered = true;
+            for (std::int32_t e = 0; e < old + added && ordered; ++e) {
+                ordered = !std::isnan(entries[e].top) &&
+                          (e == 0 || e >= old || entries[e - 1].top >= entries[e].top);
+            }
+            try {
+                if (!ordered || old > 0) {
+                    scratch.assign(entries + old, entries + old + added);
+                }
+            } catch (const std::bad_alloc&) {
+                codes[static_cast<std::size_t>(band)] = Result::OutOfMemory;
+                return;
+            }
+            if (!ordered) {
+                for (const PixelEntry& entry : scratch) {
+                    pixelList.Insert(entry); // within the reserved capacity, so it cannot fail
+                }
+                continue;
+            }
+            if (old == 0) {
+                SortIntoListOrder(entries, added);
+                pixelList.count = added;
+                continue;
+            }
+            // New entries follow older ones of an equal top.
+            SortIntoListOrder(scratch.data(), added);
+            std::int32_t a = old - 1;
+            std::int32_t b = added - 1;
+            for (std::int32_t k = old + added - 1; b >= 0; --k) {
+                if (a >= 0 && scratch[static_cast<std::size_t>(b)].top > entries[a].top) {
+                    entries[k] = entries[a--];
+                } else {
+                    entries[k] = scratch[static_cast<std::size_t>(b--)];
+                }
+            }
+            pixelList.count = old + added;
+        }
+    };
+    // Bands go over all threads a group at a time, so the caller hears of progress between groups.
+    const std::int32_t threads = renderThreads > 0 ? renderThreads : RenderThreadCount();
+    const std::int32_t groups = bandsDone ? std::min(bands, 20) : 1;
+    for (std::int32_t group = 0; group < groups; ++group) {
+        const std::int32_t begin =
+            static_cast<std::int32_t>(static_cast<std::int64_t>(bands) * group / groups);
+        const std::int32_t end =
+            static_cast<std::int32_t>(static_cast<std::int64_t>(bands) * (group + 1) / groups);
+        RunPieces(end - begin, threads, [&](std::int32_t piece) { fillBand(begin + piece); });
+        for (std::int32_t band = begin; band < end; ++band) {
+            if (codes[static_cast<std::size_t>(band)] != Result::Success) {
+                return codes[static_cast<std::size_t>(band)];
+            }
+        }
+        if (bandsDone) {
+            bandsDone(end, bands);
+        }
+    }
+    return Result::Success;
 }
 
 ResultCode PaintCanvas::ReserveForMetaballs(const std::vector<Metaball>& list) {

@@ -223,8 +223,11 @@ public:
     // The part of InsertIntoGrid in rows rowFrom..rowTo.
     ResultCode InsertRows(const Metaball& m, std::int32_t rowFrom, std::int32_t rowTo);
     // AddMetaballs for many metaballs at once (loading): stores them in order, then fills the pixel lists
-    // of separate bands of rows on separate threads. The lists come out as AddMetaballs leaves them.
-    ResultCode AddMetaballsInBands(const std::vector<Metaball>& list);
+    // of separate bands of rows on separate threads. The lists come out as AddMetaballs leaves them, with
+    // the same capacities. `bandsDone(done, total)`, when given, hears on the calling thread how many of
+    // the bands are filled, several times along the way and once at the end.
+    ResultCode AddMetaballsInBands(const std::vector<Metaball>& list,
+                                   const std::function<void(std::int32_t, std::int32_t)>& bandsDone = {});
     // Grows each pixel list once to the capacity that adding `list` one by one would leave it with, so
     // that a later AddMetaballsInBands of the same metaballs (in any batches) does not reallocate.
     ResultCode ReserveForMetaballs(const std::vector<Metaball>& list);

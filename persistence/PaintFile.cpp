@@ -312,46 +312,35 @@ ResultCode PaintCanvas::LoadPaintFile(const std::string& path) {
         return created;
     }
     const std::int64_t total = static_cast<std::int64_t>(doc.metaballs.size());
-    {
-        // Every list grows once to its final size instead of five entries at a time.
-        std::vector<Metaball> all;
-        try {
-            all.resize(doc.metaballs.size());
-        } catch (const std::bad_alloc&) {
-            return Result::OutOfMemory;
-        }
-        for (std::size_t i = 0; i < all.size(); ++i) {
-            const StoredMetaball& stored = doc.metaballs[i];
-            MetaballFromTemplate(all[i], stored.x, stored.y, stored.z, stored.block);
-        }
-        const ResultCode reserved = ReserveForMetaballs(all);
-        if (reserved != Result::Success) {
-            return reserved;
-        }
+    std::vector<Metaball> all;
+    try {
+        all.resize(doc.metaballs.size());
+    } catch (const std::bad_alloc&) {
+        return Result::OutOfMemory;
     }
-    // Deposited a batch at a time, each batch over all threads; progress still counts every metaball.
-    constexpr std::int64_t batchSize = 16384;
-    std::vector<Metaball> batch;
-    for (std::int64_t start = 0; start < total; start += batchSize) {
-        const std::int64_t end = std::min(total, start + batchSize);
-        try {
-            batch.resize(static_cast<std::size_t>(end - start));
-        } catch (const std::bad_alloc&) {
-            return Result::OutOfMemory;
-        }
-        for (std::int64_t i = start; i < end; ++i) {
-            if (progressTarget) {
-                progressTarget->ReportProgress(ProgressReading, Percent(i + 1, total));
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const StoredMetaball& stored = doc.metaballs[i];
+        MetaballFromTemplate(all[i], stored.x, stored.y, stored.z, stored.block);
+    }
+    std::vector<StoredMetaball>().swap(doc.metaballs);
+    // All metaballs are deposited in one go over all threads. Progress counts file records: as the
+    // bands fill, the records up to the same share are reported, each percentage once.
+    std::int64_t reportedRecords = 0;
+    int reported = -1;
+    const auto bandsDone = [&](std::int32_t done, std::int32_t bands) {
+        const std::int64_t records = total * done / bands;
+        for (; reportedRecords < records; ++reportedRecords) {
+            const int percent = Percent(reportedRecords + 1, total);
+            if (percent != reported) {
+                progressTarget->ReportProgress(ProgressReading, percent);
+                reported = percent;
             }
-            const StoredMetaball& stored = doc.metaballs[static_cast<std::size_t>(i)];
-            Metaball m;
-            MetaballFromTemplate(m, stored.x, stored.y, stored.z, stored.block);
-            batch[static_cast<std::size_t>(i - start)] = m;
         }
-        const ResultCode added = AddMetaballsInBands(batch);
-        if (added != Result::Success) {
-            return added;
-        }
+    };
+    const ResultCode added =
+        progressTarget && total > 0 ? AddMetaballsInBands(all, bandsDone) : AddMetaballsInBands(all);
+    if (added != Result::Success) {
+        return added;
     }
     backgroundImage = std::move(doc.background);
     return Result::Success;

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdio>
+#include <functional>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -53,6 +56,189 @@ void ExpectSameLists(const PaintCanvas& actual, const PaintCanvas& expected) {
         }
     }
     EXPECT_GT(entries, kWidth * kHeight * 5) << "the lists must be deep enough to show order faults";
+}
+
+// Scenes whose lists are hard to get in order: tops that tie, signed zeros, NaN and infinite tops,
+// rising and falling heights, and lists far longer than usual.
+struct AwkwardScene {
+    const char* name;
+    std::function<std::vector<Metaball>()> make;
+};
+
+Metaball AwkwardBall(float x, float y, float z, float outer, float thickness = 1.0f) {
+    MaterialBlock block;
+    block.innerRadius = outer * 0.5f;
+    block.outerRadius = outer;
+    block.thickness = thickness;
+    Metaball m;
+    PaintCanvas::MetaballFromTemplate(m, x, y, z, block);
+    return m;
+}
+
+const std::vector<AwkwardScene>& AwkwardScenes() {
+    static const std::vector<AwkwardScene> scenes = {
+        {"equal tops at one spot",
+         [] {
+             std::vector<Metaball> out;
+             for (int i = 0; i < 30; ++i) {
+                 out.push_back(AwkwardBall(20.5f, 20.5f, i % 3 == 0 ? 2.0f : 1.0f, 6.0f));
+             }
+             return out;
+         }},
+        {"signed zero tops",
+         [] {
+             // Zero thickness gives top == z exactly, so -0 and +0 tops meet at the same pixels.
+             std::vector<Metaball> out;
+             for (int i = 0; i < 24; ++i) {
+                 out.push_back(AwkwardBall(15.0f + static_cast<float>(i % 4), 18.0f,
+                                           i % 2 == 0 ? -0.0f : 0.0f, 5.0f, i % 3 == 0 ? 0.0f : -0.0f));
+             }
+             return out;
+         }},
+        {"NaN and infinite tops among ordinary ones",
+         [] {
+             const float nan = std::numeric_limits<float>::quiet_NaN();
+             const float inf = std::numeric_limits<float>::infinity();
+             std::vector<Metaball> out;
+             const float zs[] = {1.0f, nan, 3.0f, 2.0f, inf, 0.5f, nan, -inf, 3.0f, 1.5f, 4.0f, -1.0f};
+             for (int i = 0; i < 36; ++i) {
+                 out.push_back(AwkwardBall(12.0f + static_cast<float>(i % 7),
+                                           14.0f + static_cast<float>(i % 5), zs[i % 12],
+                                           4.0f + static_cast<float>(i % 3)));
+             }
+             // A NaN thickness as well.
+             out.push_back(AwkwardBall(16.0f, 16.0f, 1.0f, 5.0f, nan));
+             out.push_back(AwkwardBall(16.5f, 15.5f, 2.5f, 5.0f));
+             return out;
+         }},
+        {"rising heights",
+         [] {
+             std::vector<Metaball> out;
+             for (int i = 0; i < 80; ++i) {
+                 out.push_back(AwkwardBall(10.0f + 0.5f * static_cast<float>(i % 20), 25.0f,
+                                           0.05f * static_cast<float>(i), 7.0f));
+             }
+             return out;
+         }},
+        {"falling heights",
+         [] {
+             std::vector<Metaball> out;
+             for (int i = 0; i < 80; ++i) {
+                 out.push_back(AwkwardBall(30.0f, 10.0f + 0.4f * static_cast<float>(i % 25),
+                                           4.0f - 0.05f * static_cast<float>(i), 7.0f));
+             }
+             return out;
+         }},
+        {"hundreds at one spot with few distinct heights",
+         [] {
+             std::mt19937 random(77u);
+             std::vector<Metaball> out;
+             for (int i = 0; i < 300; ++i) {
+                 const float z = static_cast<float>(random() % 9) * 0.25f;
+                 out.push_back(AwkwardBall(35.0f + static_cast<float>(random() % 3),
+                                           26.0f + static_cast<float>(random() % 3), z, 9.0f,
+                                           random() % 2 == 0 ? 1.0f : 0.35f));
+             }
+             return out;
+         }},
+        {"scattered over the whole canvas", ScatteredMetaballs},
+    };
+    return scenes;
+}
+
+// Entries compared bit for bit, so a swapped -0 and +0 or a moved NaN shows.
+void ExpectIdenticalLists(const PaintCanvas& actual, const PaintCanvas& expected) {
+    ASSERT_EQ(actual.store->Count(), expected.store->Count());
+    ASSERT_EQ(actual.changedIds, expected.changedIds);
+    for (std::int32_t row = 0; row < kHeight; ++row) {
+        for (std::int32_t col = 0; col < kWidth; ++col) {
+            const PixelList& a = actual.grid->At(col, row);
+            const PixelList& e = expected.grid->At(col, row);
+            ASSERT_EQ(a.count, e.count) << col << "," << row;
+            ASSERT_EQ(a.capacity, e.capacity) << col << "," << row;
+            for (std::int32_t i = 0; i < a.count; ++i) {
+                ASSERT_EQ(a.entries[i].id, e.entries[i].id) << col << "," << row << " #" << i;
+                ASSERT_EQ(std::bit_cast<std::uint32_t>(a.entries[i].top),
+                          std::bit_cast<std::uint32_t>(e.entries[i].top))
+                    << col << "," << row << " #" << i;
+                ASSERT_EQ(std::bit_cast<std::uint32_t>(a.entries[i].bottom),
+                          std::bit_cast<std::uint32_t>(e.entries[i].bottom))
+                    << col << "," << row << " #" << i;
+            }
+        }
+    }
+}
+
+TEST(BandedDeposition, AwkwardTopsGiveTheListsOfOneByOneDeposition) {
+    for (const AwkwardScene& scene : AwkwardScenes()) {
+        const std::vector<Metaball> metaballs = scene.make();
+        PaintCanvas expected;
+        ASSERT_EQ(expected.Create(kWidth, kHeight), Result::Success);
+        for (const Metaball& m : metaballs) {
+            UpdateRect rect;
+            ASSERT_EQ(expected.AddMetaballs({m}, rect), Result::Success);
+        }
+        // Batches of one and of a few put new entries into lists that already hold some.
+        for (const std::int32_t threads : {1, 2, 7}) {
+            for (const std::size_t batch : {metaballs.size(), std::size_t{7}, std::size_t{1}}) {
+                SCOPED_TRACE(testing::Message()
+                             << scene.name << ", threads " << threads << ", batches of " << batch);
+                PaintCanvas canvas;
+                canvas.renderThreads = threads;
+                ASSERT_EQ(canvas.Create(kWidth, kHeight), Result::Success);
+                for (std::size_t start = 0; start < metaballs.size(); start += batch) {
+                    const std::vector<Metaball> part(
+                        metaballs.begin() + static_cast<std::ptrdiff_t>(start),
+                        metaballs.begin() +
+                            static_cast<std::ptrdiff_t>(std::min(metaballs.size(), start + batch)));
+                    ASSERT_EQ(canvas.AddMetaballsInBands(part), Result::Success);
+                }
+                ExpectIdenticalLists(canvas, expected);
+            }
+        }
+    }
+}
+
+TEST(BandedDeposition, ListsThinnedByErasingTakeNewEntriesAsOneByOneDepositionDoes) {
+    // Some entries removed again (as undoing paint does), then more deposited on top.
+    const std::vector<Metaball> first = ScatteredMetaballs();
+    const std::vector<Metaball> second = AwkwardScenes()[2].make();
+    PaintCanvas expected;
+    PaintCanvas canvas;
+    canvas.renderThreads = 2;
+    for (PaintCanvas* c : {&expected, &canvas}) {
+        ASSERT_EQ(c->Create(kWidth, kHeight), Result::Success);
+        UpdateRect rect;
+        ASSERT_EQ(c->AddMetaballs(first, rect), Result::Success);
+        for (std::int32_t id = 0; id < c->store->Count(); id += 3) {
+            for (PixelList& list : c->grid->lists) {
+                list.RemoveFirst(id);
+            }
+        }
+    }
+    for (const Metaball& m : second) {
+        UpdateRect rect;
+        ASSERT_EQ(expected.AddMetaballs({m}, rect), Result::Success);
+    }
+    ASSERT_EQ(canvas.AddMetaballsInBands(second), Result::Success);
+    ExpectIdenticalLists(canvas, expected);
+}
+
+TEST(BandedDeposition, BandsDoneCountsUpToAllBandsOnTheCallingThread) {
+    PaintCanvas canvas;
+    canvas.renderThreads = 2;
+    ASSERT_EQ(canvas.Create(kWidth, kHeight), Result::Success);
+    std::vector<std::pair<std::int32_t, std::int32_t>> calls;
+    ASSERT_EQ(canvas.AddMetaballsInBands(
+                  ScatteredMetaballs(),
+                  [&](std::int32_t done, std::int32_t total) { calls.emplace_back(done, total); }),
+              Result::Success);
+    ASSERT_GE(calls.size(), 2u);
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].second, calls.front().second);
+        EXPECT_GT(calls[i].first, i == 0 ? 0 : calls[i - 1].first);
+    }
+    EXPECT_EQ(calls.back().first, calls.back().second);
 }
 
 TEST(BandedDeposition, ListsMatchOneByOneDepositionForEveryThreadCountAndBatching) {

@@ -350,6 +350,32 @@ TEST_F(PaintFileTest, ADocumentOfSeveralMegabytesHasEveryRecordAndRowInPlace) {
     EXPECT_TRUE(ReadBytes(again) == ExpectedDocument(loaded));
 }
 
+TEST_F(PaintFileTest, ProgressOfALargeDocumentNamesEachPercentageOnceInRisingOrder) {
+    PaintCanvas canvas;
+    ASSERT_EQ(canvas.Create(64, 64), Result::Success);
+    FillStore(canvas, 3000);
+    RecordingProgress saving;
+    canvas.progressTarget = &saving;
+    ASSERT_EQ(canvas.SavePaintFile(path), Result::Success);
+
+    PaintCanvas loaded;
+    RecordingProgress loading;
+    loaded.progressTarget = &loading;
+    ASSERT_EQ(loaded.LoadPaintFile(path), Result::Success);
+
+    for (const auto& [reports, phase] : {std::pair{&saving.reports, 3}, std::pair{&loading.reports, 2}}) {
+        SCOPED_TRACE(phase);
+        ASSERT_GE(reports->size(), 90u);
+        for (std::size_t i = 0; i < reports->size(); ++i) {
+            EXPECT_EQ((*reports)[i].first, phase);
+            if (i > 0) {
+                EXPECT_GT((*reports)[i].second, (*reports)[i - 1].second) << i;
+            }
+        }
+        EXPECT_EQ(reports->back().second, 100);
+    }
+}
+
 TEST_F(PaintFileTest, SavingACanvasThatWasNeverCreatedFails) {
     PaintCanvas canvas;
     EXPECT_EQ(canvas.SavePaintFile(path), Result::NoData);
