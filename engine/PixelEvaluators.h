@@ -22,6 +22,7 @@ public:
     bool EvaluateMaterial(float sz, SampleMaterial& material) const {
         return ::EvaluateMaterial(list_, store_, sx_, sy_, sz, material);
     }
+    float NextMarchHeight(float z, float step) const { return z - step; }
 
 private:
     const PixelList& list_;
@@ -42,6 +43,7 @@ public:
     bool EvaluateMaterial(float sz, SampleMaterial& material) const {
         return field_.EvaluateMaterial(sz, material);
     }
+    float NextMarchHeight(float z, float step) const { return field_.NextMarchHeight(z, step); }
 
 private:
     PixelField& field_;

@@ -2,9 +2,70 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+
+namespace {
+
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+
+// Where the field of a metaball (centre height z) is exactly 0 along a vertical line at planar distance
+// squared `planarSq` from its centre: at and below `low`, at and above `high`. There
+// (pz - z)^2 / thickness^2 exceeds outerRadiusSq - planarSq by a relative 1e-4, far more than the
+// rounding of the field's few float operations, so the computed s is above outerRadiusSq and the field
+// is 0 bit for bit. Where that cannot be shown the band is unbounded.
+void ZeroOutside(float z, float thickness, float planarSq, float outerRadiusSq, float& low, float& high) {
+    low = -kInfinity;
+    high = kInfinity;
+    if (!(outerRadiusSq >= 1e-6f) || !(planarSq <= outerRadiusSq) || !std::isfinite(z)) {
+        return;
+    }
+    const double reachSq = static_cast<double>(outerRadiusSq) * 1.0001 - static_cast<double>(planarSq);
+    const double half = std::fabs(static_cast<double>(thickness)) * std::sqrt(reachSq) * 1.0001 +
+                        1e-6 * (std::fabs(static_cast<double>(z)) + 1.0);
+    if (!std::isfinite(half)) {
+        return;
+    }
+    // Widened by a relative 1e-6 before rounding to float, so the float bounds lie outside.
+    const double below = static_cast<double>(z) - half;
+    const double above = static_cast<double>(z) + half;
+    low = static_cast<float>(below - std::fabs(below) * 1e-6);
+    high = static_cast<float>(above + std::fabs(above) * 1e-6);
+}
+
+// Steps of 0.5 or 1 from a height below 2^24 times the step, and never below the step, land on
+// exactly z - k * step: every difference is a multiple of the height's unit in the last place.
+bool StepsAreExact(float step) { return step == 0.5f || step == 1.0f; }
+
+// The k-th step below z (k >= 1, counted as repeated subtraction of `step` would) that is the first at
+// or below `target`; 0 when the steps cannot be shown to be exact.
+double FirstStepAtOrBelow(float z, float step, float target) {
+    if (!StepsAreExact(step) || !(z < 16777216.0f * step) || !(target < z)) {
+        return 0.0;
+    }
+    const double from = static_cast<double>(z);
+    const double unit = static_cast<double>(step);
+    const double limit = static_cast<double>(target);
+    double k = std::ceil((from - limit) / unit);
+    if (!(k >= 1.0)) {
+        k = 1.0;
+    }
+    while (from - k * unit > limit) {
+        k += 1.0;
+    }
+    while (k > 1.0 && from - (k - 1.0) * unit <= limit) {
+        k -= 1.0;
+    }
+    // Every step before the k-th starts at a height of at least one step.
+    if (!(from - (k - 1.0) * unit >= unit)) {
+        return 0.0;
+    }
+    return k;
+}
+
+} // namespace
 
 bool PixelField::Prepare(const PixelList& list, const MetaballStore& store, HeightRange& range) {
     terms_.clear();
@@ -52,7 +113,16 @@ void PixelField::PrepareSample(float sx, float sy) {
                                                      : static_cast<float>(std::sqrt(static_cast<double>(
                                                            (2.0f - m.transparency) * m.transparency)));
         sample_.push_back(SampleTerm{terms_[i].top, m.z, m.thickness, planarSq, m.outerRadiusSq,
-                                     m.outerRadius, m.innerRadius, clarity, static_cast<std::int32_t>(i)});
+                                     m.outerRadius, m.innerRadius, clarity, -kInfinity, kInfinity,
+                                     static_cast<std::int32_t>(i)});
+    }
+    banded_ = 0;
+}
+
+void PixelField::FindBands(std::size_t count) const {
+    for (; banded_ < count; ++banded_) {
+        SampleTerm& t = sample_[banded_];
+        ZeroOutside(t.z, t.thickness, t.planarSq, t.outerRadiusSq, t.low, t.high);
     }
 }
 
@@ -134,6 +204,8 @@ bool PixelField::SearchSurface(const HeightRange& range, float threshold, float 
     }
     const SampleTerm* terms = sample_.data();
     const std::size_t count = sample_.size();
+    // With no sum yet above the threshold, heights where every summed field is 0 find nothing.
+    const bool skipEmpty = threshold > 0.0f;
     // The terms summed at z are those before the first one whose top lies below z; as z only falls,
     // that boundary only moves on.
     std::size_t reaching = 0;
@@ -143,6 +215,35 @@ bool PixelField::SearchSurface(const HeightRange& range, float threshold, float 
     do {
         while (reaching < count && !(terms[reaching].top < z)) {
             ++reaching;
+        }
+        if (skipEmpty && previousSum == 0.0f) {
+            FindBands(reaching);
+            // Where does a summed field next become non-zero, if every one is 0 here? Either a term
+            // whose band lies below z, or the next term to be summed.
+            float next = reaching < count ? terms[reaching].top : -kInfinity;
+            bool empty = true;
+            for (std::size_t i = 0; i < reaching; ++i) {
+                if (z >= terms[i].high) {
+                    next = std::max(next, terms[i].high);
+                } else if (!(z <= terms[i].low)) {
+                    empty = false;
+                    break;
+                }
+            }
+            if (empty) {
+                if (next < zBottom) {
+                    return false; // every step left sums to 0
+                }
+                const double k = FirstStepAtOrBelow(z, step, next);
+                if (k > 1.0) {
+                    // The steps between sum to 0 as well; resume at the k-th as if they were taken.
+                    const double from = static_cast<double>(z);
+                    previousZ = static_cast<float>(from - (k - 1.0) * static_cast<double>(step));
+                    previousSum = 0.0f;
+                    z = static_cast<float>(from - k * static_cast<double>(step));
+                    continue;
+                }
+            }
         }
         Fields(reaching, z);
         float sum = 0.0f;
@@ -177,8 +278,9 @@ bool PixelField::EvaluateMaterial(float sz, SampleMaterial& material) const {
     float transparency = 0.0f;
     float highlight = 0.0f;
     float rainbow = 0.0f;
-    Fields(sample_.size(), sz);
-    for (std::size_t i = 0; i < sample_.size(); ++i) {
+    const std::size_t count = sample_.size();
+    Fields(count, sz);
+    for (std::size_t i = 0; i < count; ++i) {
         const SampleTerm& term = sample_[i];
         const float w = fields_[i];
         if (w == 0.0f) {
@@ -213,4 +315,25 @@ bool PixelField::EvaluateMaterial(float sz, SampleMaterial& material) const {
     material.highlight = highlight / fieldSum;
     material.rainbow = rainbow / fieldSum;
     return true;
+}
+
+float PixelField::NextMarchHeight(float z, float step) const {
+    const float plain = z - step;
+    FindBands(sample_.size());
+    float next = -kInfinity;
+    for (const SampleTerm& t : sample_) {
+        if (z >= t.high) {
+            next = std::max(next, t.high);
+        } else if (!(z <= t.low)) {
+            return plain; // paint may reach z itself
+        }
+    }
+    if (next == -kInfinity) {
+        return -kInfinity; // nothing lies below
+    }
+    const double k = FirstStepAtOrBelow(z, step, next);
+    if (k > 1.0) {
+        return static_cast<float>(static_cast<double>(z) - k * static_cast<double>(step));
+    }
+    return plain;
 }

@@ -5,6 +5,8 @@
 // reaches are left out once per sample (their field there is exactly 0, and adding 0 changes no sum),
 // what the field needs of each metaball sits next to each other instead of behind a lookup in the store,
 // and the fields at one height are computed four at a time before they are summed in list order.
+// Runs of heights where every field is provably 0 (above the paint, or empty heights between layers)
+// are stepped over at once, landing exactly on the height repeated steps would reach.
 
 #include <cstdint>
 #include <vector>
@@ -26,6 +28,11 @@ public:
     // As EvaluateMaterial for the prepared sample at height sz.
     bool EvaluateMaterial(float sz, SampleMaterial& material) const;
 
+    // For a march down from z in steps of `step` that found no paint at z: the next height worth
+    // evaluating, exactly where repeated steps would arrive, with no paint at any step in between;
+    // z - step when that cannot be shown, minus infinity when no paint lies anywhere below.
+    float NextMarchHeight(float z, float step) const;
+
 private:
     struct Term {
         float top;
@@ -40,14 +47,21 @@ private:
         float outerRadius;
         float innerRadius;
         float clarity; // of the material: 0 for opaque paint, 1 for clear paint
+        // Along the sample's vertical line the field is exactly 0 at and below `low` and at and above
+        // `high` (infinite when that cannot be shown).
+        float low;
+        float high;
         std::int32_t term;
     };
 
     static float Field(const SampleTerm& t, float pz);
+    // Works out the zero bands of the first `count` sample terms, where not done yet.
+    void FindBands(std::size_t count) const;
     // The fields of the first `count` sample terms at height pz into fields_.
     void Fields(std::size_t count, float pz) const;
 
     std::vector<Term> terms_;
-    std::vector<SampleTerm> sample_;
+    mutable std::vector<SampleTerm> sample_; // the zero bands are filled in on first use
+    mutable std::size_t banded_ = 0;
     mutable std::vector<float> fields_;
 };

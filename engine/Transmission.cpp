@@ -33,7 +33,8 @@ bool MarchSample(Evaluator& evaluator, const HeightRange& range, float surfaceZ,
     std::int32_t layers = 0;
     do {
         SampleMaterial material;
-        if (evaluator.EvaluateMaterial(z, material)) {
+        const bool met = evaluator.EvaluateMaterial(z, material);
+        if (met) {
             float b = static_cast<float>(
                 std::pow(static_cast<double>(material.transparency), static_cast<double>(step) * 0.2));
             if (b < 1.0f) {
@@ -50,7 +51,9 @@ bool MarchSample(Evaluator& evaluator, const HeightRange& range, float surfaceZ,
             }
         }
         const float above = z;
-        z = z - step;
+        // Past paint every step is taken; through empty heights the evaluator may jump to the next
+        // step that can meet paint again.
+        z = met ? z - step : evaluator.NextMarchHeight(z, step);
         if (!(z < above)) {
             break; // too far from the plane for a step to register: stop rather than loop forever
         }

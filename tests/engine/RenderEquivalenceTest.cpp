@@ -63,6 +63,9 @@ struct Scene {
     bool antiAliasing;
     bool edits;
     const char* name;
+    // Each stroke is laid this much higher than the one before, leaving empty heights between the
+    // layers; edits then lift some paint far above the rest.
+    float layerGap = 0.0f;
 };
 
 // Paints strokes dab by dab (each rendering its own rectangle), erases and moves some paint when asked,
@@ -80,7 +83,8 @@ void PaintScene(PaintCanvas& canvas, const Scene& scene) {
             std::vector<Metaball> balls;
             for (int k = 0; k < 2; ++k) {
                 balls.push_back(Particle(random, scene.paint, x + 4.0f * Uniform(random),
-                                         y + 4.0f * Uniform(random), canvas.BaseHeight(x, y, 2.0f)));
+                                         y + 4.0f * Uniform(random),
+                                         canvas.BaseHeight(x, y, 2.0f) + scene.layerGap * stroke));
             }
             PaintDab(canvas, balls);
             x += dx;
@@ -102,7 +106,8 @@ void PaintScene(PaintCanvas& canvas, const Scene& scene) {
             UpdateRect oldRect;
             UpdateRect newRect;
             canvas.BeginOperation();
-            if (canvas.MoveMetaball(id, m.x + 7.0f, m.y - 5.0f, m.z + 1.0f, oldRect, newRect) != 0) {
+            const float lift = scene.layerGap > 0.0f && id % 2 == 1 ? 2500.0f : 1.0f;
+            if (canvas.MoveMetaball(id, m.x + 7.0f, m.y - 5.0f, m.z + lift, oldRect, newRect) != 0) {
                 canvas.Render(oldRect);
                 canvas.Render(newRect);
             }
@@ -153,7 +158,10 @@ INSTANTIATE_TEST_SUITE_P(Scenes, RenderEquivalenceTest,
                                            Scene{Paint::Rainbow, true, true, "RainbowSmoothEdited"},
                                            Scene{Paint::Thin, true, false, "ThinSmooth"},
                                            Scene{Paint::Thick, false, true, "ThickEdited"},
-                                           Scene{Paint::Mixed, true, true, "MixedSmoothEdited"}),
+                                           Scene{Paint::Mixed, true, true, "MixedSmoothEdited"},
+                                           Scene{Paint::Transparent, true, false, "TransparentLayersWithGaps", 30.0f},
+                                           Scene{Paint::Mixed, true, true, "MixedLayersLiftedSmooth", 30.0f},
+                                           Scene{Paint::Thick, false, true, "ThickLayersLifted", 30.0f}),
                          [](const ::testing::TestParamInfo<Scene>& info) {
                              return std::string(info.param.name);
                          });
