@@ -25,6 +25,10 @@ constexpr int kMaterialFloats = 14;
 // Stored values beyond this magnitude come from no brush; refusing them keeps every later
 // float-to-integer conversion of the engine defined.
 constexpr float kValueLimit = 1.0e6f;
+// How far above and below its centre a metaball reaches (its outer radius times its thickness). The
+// surface search walks that height in half steps at every pixel the metaball covers, so a document of
+// a few metaballs reaching millions high would take hours to show; brushes reach about a hundred.
+constexpr double kReachLimit = 4096.0;
 
 // Sends the bytes of a document to the safe writer in large pieces, so that the four-byte fields of a
 // record do not each cost a system call. A failure sticks: every later write and Flush fail too, so
@@ -174,6 +178,10 @@ ResultCode ReadRecord(BlockReader& in, MaterialBlock& previous, StoredMetaball& 
         }
     }
     if (!Sane(out.x) || !Sane(out.y) || !Sane(out.z)) {
+        return Result::UnsupportedFormat;
+    }
+    const double radius = std::max(out.block.innerRadius, out.block.outerRadius);
+    if (!(std::fabs(radius * static_cast<double>(out.block.thickness)) <= kReachLimit)) {
         return Result::UnsupportedFormat;
     }
     return Result::Success;

@@ -183,6 +183,45 @@ TEST_F(PaintFileTest, OuterRadiusBelowInnerRadiusIsRaisedOnLoading) {
     EXPECT_EQ(canvas.store->records[0].outerRadiusSq, 25.0f);
 }
 
+// Paint may reach a few thousand above and below its centre (brushes reach about a hundred); beyond
+// that the document is refused. The reach counts the larger of the two radii.
+TEST_F(PaintFileTest, PaintReachingFarAboveItsCentreIsRefused) {
+    struct Case {
+        float innerRadius;
+        float outerRadius;
+        float thickness;
+        ResultCode expected;
+    };
+    const Case cases[] = {
+        {5.0f, 10.0f, 400.0f, Result::Success},           // reaches 4000
+        {5.0f, 10.0f, -400.0f, Result::Success},          // downwards alike
+        {5.0f, 10.0f, 410.0f, Result::UnsupportedFormat}, // 4100
+        {12.0f, 3.0f, 340.0f, Result::Success},           // 4080 with the inner radius
+        {12.0f, 3.0f, 350.0f, Result::UnsupportedFormat}, // 4200 with the inner radius
+        {6.0f, 12.0f, 262144.0f, Result::UnsupportedFormat},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.innerRadius << " " << c.outerRadius << " " << c.thickness);
+        MaterialBlock thick = DistinctMaterial(0.4f);
+        thick.innerRadius = c.innerRadius;
+        thick.outerRadius = c.outerRadius;
+        thick.outerRadiusSq = c.outerRadius * c.outerRadius;
+        thick.thickness = c.thickness;
+        Bytes file;
+        file.Header(20, 20, 1).I32(0);
+        for (float v : MaterialFloats(thick)) {
+            file.F32(v);
+        }
+        file.I32(0).I32(1).F32(10.0f).F32(10.0f).F32(0.0f).WhiteImage(20, 20);
+        WriteBytes(path, file.data);
+
+        PaintCanvas canvas;
+        ASSERT_EQ(canvas.Create(8, 8), Result::Success);
+        EXPECT_EQ(canvas.LoadPaintFile(path), c.expected);
+        EXPECT_EQ(canvas.width, c.expected == Result::Success ? 20 : 8);
+    }
+}
+
 TEST_F(PaintFileTest, RoundTripGivesTheSameRenderedPictureAndRenumbersSurvivors) {
     PaintCanvas canvas;
     ASSERT_EQ(canvas.Create(96, 64), Result::Success);
@@ -478,6 +517,12 @@ std::vector<BrokenFile> BrokenFiles() {
         auto v = Bytes{}.F32(1.0e30f).data;
         std::copy(v.begin(), v.end(), b.begin() + kHeader + 4 + 16);
         cases.push_back({"absurd outer radius", b, Result::UnsupportedFormat});
+    }
+    {
+        auto b = good.data;
+        auto v = Bytes{}.F32(262144.0f).data;
+        std::copy(v.begin(), v.end(), b.begin() + kHeader + 4 + 24);
+        cases.push_back({"paint reaching millions high", b, Result::UnsupportedFormat});
     }
     {
         auto b = good.data;
