@@ -95,14 +95,9 @@ ResultCode PaintCanvas::Create(std::int32_t newWidth, std::int32_t newHeight) {
         return Result::OutOfMemory;
     }
 
-    for (SurfaceRecord& record : surface) {
-        record.Reset();
-    }
+    // The buffers are fresh: every surface record holds its reset values (a surface height of 0, which
+    // the zeroed height snapshot already holds) and no pixel counts as painted.
     MarkDirty(UpdateRect::Make(0, 0, width - 1, height - 1), 1);
-    std::fill(paintedMask.begin(), paintedMask.end(), std::uint8_t{0});
-    for (std::size_t i = 0; i < pixels; ++i) {
-        heightSnapshot[i] = surface[i].surfaceZ;
-    }
 
     backgroundImage.Fill(255, 255, 255);
     CopyBackgroundToRendered();
