@@ -159,22 +159,31 @@ bool ListsBefore(const PixelEntry& a, const PixelEntry& b) {
     return a.top > b.top || (a.top == b.top && a.id < b.id);
 }
 
-// Sorts entries of distinct ids and no NaN top into list order. Entries deposited one after another
-// mostly arrive with rising tops, so they are reversed first and then usually need few moves.
+// Sorts entries with no NaN top, appended in deposition order (so with rising ids), into list order.
+// Later paint mostly lies higher, so the entries are reversed first and then usually need few moves.
 void SortIntoListOrder(PixelEntry* entries, std::int32_t n) {
     std::reverse(entries, entries + n);
     if (n > 48) {
         std::sort(entries, entries + n, ListsBefore);
         return;
     }
+    // Each entry is older than those placed before it, so it goes in front of every one whose top is
+    // not higher than its own.
     for (std::int32_t i = 1; i < n; ++i) {
         const PixelEntry x = entries[i];
         std::int32_t j = i;
-        while (j > 0 && ListsBefore(x, entries[j - 1])) {
+        while (j > 0 && entries[j - 1].top <= x.top) {
             entries[j] = entries[j - 1];
             --j;
         }
         entries[j] = x;
+    }
+}
+
+// Makes room for `more` further elements: at least double the capacity when it has to grow.
+template <typename T> void GrowFor(std::vector<T>& v, std::size_t more) {
+    if (more > v.capacity() - v.size()) {
+        v.reserve(std::max(v.size() + more, 2 * v.capacity()));
     }
 }
 
@@ -199,7 +208,12 @@ PaintCanvas::AddMetaballsInBands(const std::vector<Metaball>& list,
     std::vector<Metaball> stored;
     try {
         stored.reserve(list.size());
+        // The store and the changed ids grow once for a large batch, yet geometrically for many small.
+        GrowFor(store->records, list.size());
+        GrowFor(changedIds, list.size());
     } catch (const std::bad_alloc&) {
+        return Result::OutOfMemory;
+    } catch (const std::length_error&) {
         return Result::OutOfMemory;
     }
     for (const Metaball& source : list) {
