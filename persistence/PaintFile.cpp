@@ -3,6 +3,7 @@
 // the background's image block.
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -148,27 +149,40 @@ struct DocumentContents {
     RasterImage background;
 };
 
+// The little-endian four bytes at `bytes`.
+std::uint32_t Uint32At(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+           (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+float FloatAt(const std::uint8_t* bytes) {
+    return std::bit_cast<float>(Uint32At(bytes));
+}
+
+// A record is read in three pieces (repeat flag, material block, the rest) rather than field by field.
 ResultCode ReadRecord(BlockReader& in, MaterialBlock& previous, StoredMetaball& out) {
-    std::int32_t repeat = 0;
-    if (!in.ReadInt32(repeat)) {
+    std::uint8_t bytes[kMaterialFloats * 4];
+    if (!in.ReadBytes(bytes, 4)) {
         return Result::FileReadFailed;
     }
-    if (repeat == 0) {
+    if (Uint32At(bytes) == 0) {
+        if (!in.ReadBytes(bytes, sizeof(bytes))) {
+            return Result::FileReadFailed;
+        }
         MaterialBlock block;
         for (int k = 0; k < kMaterialFloats; ++k) {
-            if (!in.ReadFloat(Floats(block)[k])) {
-                return Result::FileReadFailed;
-            }
+            Floats(block)[k] = FloatAt(bytes + 4 * k);
         }
         previous = block;
     }
     out.block = previous;
-    std::int32_t id = 0;
-    std::int32_t state = 0;
-    if (!in.ReadInt32(id) || !in.ReadInt32(state) || !in.ReadFloat(out.x) || !in.ReadFloat(out.y) ||
-        !in.ReadFloat(out.z)) {
+    // Id and state, which the canvas assigns afresh, then the position.
+    if (!in.ReadBytes(bytes, 20)) {
         return Result::FileReadFailed;
     }
+    out.x = FloatAt(bytes + 8);
+    out.y = FloatAt(bytes + 12);
+    out.z = FloatAt(bytes + 16);
     // Only the values the canvas takes over are checked: the outer radius squared is derived again and
     // the two reserved values are replaced, so what a file holds there cannot refuse it (a large outer
     // radius squares past the limit and must still open again after saving).
