@@ -592,6 +592,42 @@ TEST_F(PaintFileTest, AMissingFileFailsToOpen) {
     EXPECT_EQ(canvas.LoadPaintFile(dir.path.string()), Result::FileOpenFailed) << "a folder is no document";
 }
 
+// A document cut anywhere fails to read, unless a record that was read whole before the cut is
+// refused first. Two records precede the cut range: a full one and a repeat; the third is full again,
+// and the picture is a single pixel, so cuts inside the second and third records pass the size check.
+TEST_F(PaintFileTest, ACutDocumentFailsToReadUnlessAWholeRecordBeforeTheCutIsRefused) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (const float secondY : {0.5f, nan}) {
+        SCOPED_TRACE(secondY);
+        Bytes file;
+        file.Header(1, 1, 3).I32(0);
+        for (float v : MaterialFloats(DistinctMaterial(0.3f))) {
+            file.F32(v);
+        }
+        file.I32(0).I32(1).F32(0.5f).F32(0.5f).F32(0.0f);
+        file.I32(1).I32(1).I32(1).F32(0.25f).F32(secondY).F32(1.0f);
+        const std::size_t secondEnd = file.data.size();
+        file.I32(0);
+        for (float v : MaterialFloats(DistinctMaterial(0.7f))) {
+            file.F32(v);
+        }
+        file.I32(2).I32(1).F32(0.75f).F32(0.5f).F32(2.0f).WhiteImage(1, 1);
+        const bool refused = std::isnan(secondY);
+
+        for (std::size_t size = kHeader; size <= file.data.size(); ++size) {
+            SCOPED_TRACE(size);
+            WriteBytes(path, Truncated(file.data, size));
+            PaintCanvas canvas;
+            ASSERT_EQ(canvas.Create(5, 4), Result::Success);
+            const ResultCode expected = refused && size >= secondEnd ? Result::UnsupportedFormat
+                                        : size == file.data.size()   ? Result::Success
+                                                                     : Result::FileReadFailed;
+            ASSERT_EQ(canvas.LoadPaintFile(path), expected);
+            ASSERT_EQ(canvas.width, expected == Result::Success ? 1 : 5);
+        }
+    }
+}
+
 TEST_F(PaintFileTest, TrailingBytesAfterThePixelRowsAreIgnored) {
     Bytes file;
     file.Header(4, 4, 0).WhiteImage(4, 4).I32(12345);
