@@ -147,6 +147,42 @@ ResultCode ForEachReachedPixel(const Metaball& m, std::int32_t rowFrom, std::int
     return Result::Success;
 }
 
+// Calls span(row, firstCol, lastCol) for every row of rowFrom..rowTo the metaball reaches, with the
+// columns ForEachReachedPixel visits in that row. Along a row the distance to the pixels' nearer edges
+// falls and then rises (each step is a monotonic float operation), so the pixels with q >= 0 form one
+// run; only its two ends need q.
+template <typename Span>
+void ForEachReachedSpan(const Metaball& m, std::int32_t rowFrom, std::int32_t rowTo, std::int32_t width,
+                        Span&& span) {
+    const float radiusSq = m.outerRadiusSq;
+    std::int32_t firstRow = 0;
+    std::int32_t lastRow = 0;
+    RowSpan(m, rowFrom, rowTo, firstRow, lastRow);
+    for (std::int32_t r = firstRow; r <= lastRow; ++r) {
+        const float dy = DistanceToNearerEdge(m.y, r);
+        const float dySq = dy * dy;
+        if (radiusSq - dySq < 0.0f) {
+            continue;
+        }
+        const float chord = static_cast<float>(std::sqrt(static_cast<double>(radiusSq - dySq)));
+        std::int32_t firstCol = std::max(0, TruncToInt(m.x - chord));
+        std::int32_t lastCol = std::min(TruncToInt(static_cast<double>(m.x + chord) - 1e-6), width - 1);
+        const auto outside = [&](std::int32_t k) {
+            const float dx = DistanceToNearerEdge(m.x, k);
+            return radiusSq - (dx * dx + dySq) < 0.0f;
+        };
+        while (firstCol <= lastCol && outside(firstCol)) {
+            ++firstCol;
+        }
+        while (firstCol <= lastCol && outside(lastCol)) {
+            --lastCol;
+        }
+        if (firstCol <= lastCol) {
+            span(r, firstCol, lastCol);
+        }
+    }
+}
+
 // The entry of metaball m at a pixel where the squared half chord is q.
 PixelEntry MakeEntry(const Metaball& m, float q) {
     const float h = static_cast<float>(std::sqrt(static_cast<double>(q))) * m.thickness;
@@ -295,11 +331,13 @@ PaintCanvas::AddMetaballsInBands(const std::vector<Metaball>& list,
                    static_cast<std::size_t>(k);
         };
         for (const std::int32_t* i = first; i != last; ++i) {
-            ForEachReachedPixel(stored[static_cast<std::size_t>(*i)], rowBegin, rowEnd - 1, width,
-                                [&](std::int32_t k, std::int32_t r, float) {
-                                    ++cursor[at(k, r)];
-                                    return Result::Success;
-                                });
+            ForEachReachedSpan(stored[static_cast<std::size_t>(*i)], rowBegin, rowEnd - 1, width,
+                               [&](std::int32_t r, std::int32_t firstCol, std::int32_t lastCol) {
+                                   std::int32_t* row = cursor.data() + at(0, r);
+                                   for (std::int32_t k = firstCol; k <= lastCol; ++k) {
+                                       ++row[k];
+                                   }
+                               });
         }
         for (std::size_t p = 0; p < pixels; ++p) {
             if (cursor[p] > 0 && !lists[p].ReserveForInserts(cursor[p])) {

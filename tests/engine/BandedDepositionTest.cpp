@@ -141,6 +141,17 @@ const std::vector<AwkwardScene>& AwkwardScenes() {
              }
              return out;
          }},
+        {"rows whose only pixel the paint misses",
+         [] {
+             // In the top or bottom row of each, the pixel under the centre lies beyond the short chord
+             // (its nearer edge is farther away than the chord reaches), so the row gets no entry.
+             return std::vector<Metaball>{AwkwardBall(0x1.382p+4f, 0x1.094p+4f, 1.0f, 0x1.cd82b4p+1f),
+                                          AwkwardBall(0x1.db818p+5f, 0x1.334p+5f, 1.0f, 0x1.333334p-1f),
+                                          AwkwardBall(0x1.305cp+3f, 0x1.53cp+4f, 1.0f, 0x1.4p+0f),
+                                          AwkwardBall(0x1.2296p+4f, 0x1.9f4p+4f, 1.0f, 0x1.0cccccp+0f),
+                                          AwkwardBall(0x1.93eb8p+5f, 0x1.13ep+5f, 1.0f, 0x1.a1eb86p+2f),
+                                          AwkwardBall(0x1.a414p+2f, 0x1.294p+4f, 1.0f, 0x1.23d70ap-1f)};
+         }},
         {"scattered over the whole canvas", ScatteredMetaballs},
     };
     return scenes;
