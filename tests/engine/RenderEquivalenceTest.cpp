@@ -66,6 +66,7 @@ struct Scene {
     // Each stroke is laid this much higher than the one before, leaving empty heights between the
     // layers; edits then lift some paint far above the rest.
     float layerGap = 0.0f;
+    int strokes = 4;
 };
 
 // Paints strokes dab by dab (each rendering its own rectangle), erases and moves some paint when asked,
@@ -74,7 +75,7 @@ void PaintScene(PaintCanvas& canvas, const Scene& scene) {
     ASSERT_EQ(canvas.Create(kWidth, kHeight), Result::Success);
     canvas.antiAliasing = scene.antiAliasing ? 1 : 0;
     std::mt19937 random(77u + static_cast<unsigned>(scene.paint));
-    for (int stroke = 0; stroke < 4; ++stroke) {
+    for (int stroke = 0; stroke < scene.strokes; ++stroke) {
         float x = Uniform(random) * kWidth;
         float y = Uniform(random) * kHeight;
         const float dx = 6.0f * (Uniform(random) - 0.5f);
@@ -161,7 +162,8 @@ INSTANTIATE_TEST_SUITE_P(Scenes, RenderEquivalenceTest,
                                            Scene{Paint::Mixed, true, true, "MixedSmoothEdited"},
                                            Scene{Paint::Transparent, true, false, "TransparentLayersWithGaps", 30.0f},
                                            Scene{Paint::Mixed, true, true, "MixedLayersLiftedSmooth", 30.0f},
-                                           Scene{Paint::Thick, false, true, "ThickLayersLifted", 30.0f}),
+                                           Scene{Paint::Thick, false, true, "ThickLayersLifted", 30.0f},
+                                           Scene{Paint::Mixed, true, true, "DeepMixedSmoothEdited", 0.0f, 24}),
                          [](const ::testing::TestParamInfo<Scene>& info) {
                              return std::string(info.param.name);
                          });
