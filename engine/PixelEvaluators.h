@@ -56,7 +56,8 @@ private:
 template <typename Pass>
 void WithEvaluator(const PaintCanvas& canvas, std::int32_t col, std::int32_t row, Pass&& pass) {
     const PixelList& list = canvas.grid->At(col, row);
-    if (!canvas.referenceEvaluation) {
+    // A pixel without paint needs no scratch memory: the reference finds nothing there at once.
+    if (!canvas.referenceEvaluation && list.count > 0) {
         thread_local PixelField field;
         try {
             FastEvaluator fast(field, list, *canvas.store);
