@@ -113,6 +113,22 @@ void RowSpan(const Metaball& m, std::int32_t rowFrom, std::int32_t rowTo, std::i
     lastRow = std::min(TruncToInt(static_cast<double>(m.y + radius) - 1e-6), rowTo);
 }
 
+// The columns of row r under the metaball's chord at the row's nearer edge, before each pixel's own
+// test, and the squared distance to that edge; false when the row lies outside the outer radius.
+bool ChordColumns(const Metaball& m, std::int32_t r, std::int32_t width, float& dySq, std::int32_t& firstCol,
+                  std::int32_t& lastCol) {
+    const float radiusSq = m.outerRadiusSq;
+    const float dy = DistanceToNearerEdge(m.y, r);
+    dySq = dy * dy;
+    if (radiusSq - dySq < 0.0f) {
+        return false;
+    }
+    const float chord = static_cast<float>(std::sqrt(static_cast<double>(radiusSq - dySq)));
+    firstCol = std::max(0, TruncToInt(m.x - chord));
+    lastCol = std::min(TruncToInt(static_cast<double>(m.x + chord) - 1e-6), width - 1);
+    return true;
+}
+
 // Calls reached(col, row, q) for every pixel of rows rowFrom..rowTo the metaball reaches, row by row
 // from the bottom and left to right, with q the squared half chord at the pixel's nearest edges; stops
 // at the first code that is not Success and returns it.
@@ -124,14 +140,12 @@ ResultCode ForEachReachedPixel(const Metaball& m, std::int32_t rowFrom, std::int
     std::int32_t lastRow = 0;
     RowSpan(m, rowFrom, rowTo, firstRow, lastRow);
     for (std::int32_t r = firstRow; r <= lastRow; ++r) {
-        const float dy = DistanceToNearerEdge(m.y, r);
-        const float dySq = dy * dy;
-        if (radiusSq - dySq < 0.0f) {
+        float dySq = 0.0f;
+        std::int32_t firstCol = 0;
+        std::int32_t lastCol = 0;
+        if (!ChordColumns(m, r, width, dySq, firstCol, lastCol)) {
             continue;
         }
-        const float chord = static_cast<float>(std::sqrt(static_cast<double>(radiusSq - dySq)));
-        const std::int32_t firstCol = std::max(0, TruncToInt(m.x - chord));
-        const std::int32_t lastCol = std::min(TruncToInt(static_cast<double>(m.x + chord) - 1e-6), width - 1);
         for (std::int32_t k = firstCol; k <= lastCol; ++k) {
             const float dx = DistanceToNearerEdge(m.x, k);
             const float q = radiusSq - (dx * dx + dySq);
@@ -159,14 +173,12 @@ void ForEachReachedSpan(const Metaball& m, std::int32_t rowFrom, std::int32_t ro
     std::int32_t lastRow = 0;
     RowSpan(m, rowFrom, rowTo, firstRow, lastRow);
     for (std::int32_t r = firstRow; r <= lastRow; ++r) {
-        const float dy = DistanceToNearerEdge(m.y, r);
-        const float dySq = dy * dy;
-        if (radiusSq - dySq < 0.0f) {
+        float dySq = 0.0f;
+        std::int32_t firstCol = 0;
+        std::int32_t lastCol = 0;
+        if (!ChordColumns(m, r, width, dySq, firstCol, lastCol)) {
             continue;
         }
-        const float chord = static_cast<float>(std::sqrt(static_cast<double>(radiusSq - dySq)));
-        std::int32_t firstCol = std::max(0, TruncToInt(m.x - chord));
-        std::int32_t lastCol = std::min(TruncToInt(static_cast<double>(m.x + chord) - 1e-6), width - 1);
         const auto outside = [&](std::int32_t k) {
             const float dx = DistanceToNearerEdge(m.x, k);
             return radiusSq - (dx * dx + dySq) < 0.0f;
