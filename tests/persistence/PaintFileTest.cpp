@@ -163,18 +163,23 @@ TEST_F(PaintFileTest, RepeatFlagOnTheFirstRecordMeansTheDefaults) {
     EXPECT_EQ(canvas.store->records[1].reserved2, 0.8f);
 }
 
+// A 20 × 20 document of one live metaball of `material` at (10, 10, 0) on white.
+std::vector<std::uint8_t> OneMetaballDocument(const MaterialBlock& material) {
+    Bytes file;
+    file.Header(20, 20, 1).I32(0);
+    for (float v : MaterialFloats(material)) {
+        file.F32(v);
+    }
+    file.I32(0).I32(1).F32(10.0f).F32(10.0f).F32(0.0f).WhiteImage(20, 20);
+    return file.data;
+}
+
 TEST_F(PaintFileTest, OuterRadiusBelowInnerRadiusIsRaisedOnLoading) {
     MaterialBlock odd = DistinctMaterial(0.4f);
     odd.innerRadius = 5.0f;
     odd.outerRadius = 3.0f;
     odd.outerRadiusSq = 9.0f;
-    Bytes file;
-    file.Header(20, 20, 1).I32(0);
-    for (float v : MaterialFloats(odd)) {
-        file.F32(v);
-    }
-    file.I32(0).I32(1).F32(10.0f).F32(10.0f).F32(0.0f).WhiteImage(20, 20);
-    WriteBytes(path, file.data);
+    WriteBytes(path, OneMetaballDocument(odd));
 
     PaintCanvas canvas;
     ASSERT_EQ(canvas.LoadPaintFile(path), Result::Success);
@@ -207,13 +212,7 @@ TEST_F(PaintFileTest, PaintReachingFarAboveItsCentreIsRefused) {
         thick.outerRadius = c.outerRadius;
         thick.outerRadiusSq = c.outerRadius * c.outerRadius;
         thick.thickness = c.thickness;
-        Bytes file;
-        file.Header(20, 20, 1).I32(0);
-        for (float v : MaterialFloats(thick)) {
-            file.F32(v);
-        }
-        file.I32(0).I32(1).F32(10.0f).F32(10.0f).F32(0.0f).WhiteImage(20, 20);
-        WriteBytes(path, file.data);
+        WriteBytes(path, OneMetaballDocument(thick));
 
         PaintCanvas canvas;
         ASSERT_EQ(canvas.Create(8, 8), Result::Success);
