@@ -87,14 +87,7 @@ bool SearchSurface(const PixelList& list, const MetaballStore& store, const Heig
 
 bool EvaluateMaterial(const PixelList& list, const MetaballStore& store, float sx, float sy, float sz,
                       SampleMaterial& material) {
-    float fieldSum = 0.0f;
-    float colourWeight = 0.0f;
-    float red = 0.0f;
-    float green = 0.0f;
-    float blue = 0.0f;
-    float transparency = 0.0f;
-    float highlight = 0.0f;
-    float rainbow = 0.0f;
+    MaterialSums sums;
     for (std::int32_t i = 0; i < list.count; ++i) {
         const Metaball& m = store.records[static_cast<std::size_t>(list.entries[i].id)];
         if (!m.IsLive()) {
@@ -104,36 +97,7 @@ bool EvaluateMaterial(const PixelList& list, const MetaballStore& store, float s
         if (w == 0.0f) {
             continue; // adds nothing to any sum
         }
-        // 0 for opaque paint, 1 for clear paint, rising steeply near 0.
-        const float t = m.transparency == 0.0f
-                            ? 0.0f
-                            : static_cast<float>(
-                                  std::sqrt(static_cast<double>((2.0f - m.transparency) * m.transparency)));
-        const float c = (1.0f - t) * w;
-        fieldSum += w;
-        colourWeight += c;
-        red += c * m.red;
-        green += c * m.green;
-        blue += c * m.blue;
-        transparency += t * w;
-        highlight += m.highlight * w;
-        rainbow += m.rainbow * w;
+        sums.Add(m, w, Clarity(m.transparency));
     }
-    if (!(fieldSum > 0.0f)) {
-        return false;
-    }
-    material.fieldSum = fieldSum;
-    if (colourWeight != 0.0f) {
-        material.red = std::min(red / colourWeight, 1.0f);
-        material.green = std::min(green / colourWeight, 1.0f);
-        material.blue = std::min(blue / colourWeight, 1.0f);
-    } else {
-        material.red = 0.0f;
-        material.green = 0.0f;
-        material.blue = 0.0f;
-    }
-    material.transparency = transparency / fieldSum;
-    material.highlight = highlight / fieldSum;
-    material.rainbow = rainbow / fieldSum;
-    return true;
+    return sums.Finish(material);
 }

@@ -108,12 +108,8 @@ void PixelField::PrepareSample(float sx, float sy) {
         if (!(planarSq <= m.outerRadiusSq)) {
             continue;
         }
-        // 0 for opaque paint, 1 for clear paint, rising steeply near 0.
-        const float clarity = m.transparency == 0.0f ? 0.0f
-                                                     : static_cast<float>(std::sqrt(static_cast<double>(
-                                                           (2.0f - m.transparency) * m.transparency)));
         sample_.push_back(SampleTerm{terms_[i].top, m.z, m.thickness, planarSq, m.outerRadiusSq,
-                                     m.outerRadius, m.innerRadius, clarity, -kInfinity, kInfinity,
+                                     m.outerRadius, m.innerRadius, Clarity(m.transparency), -kInfinity, kInfinity,
                                      static_cast<std::int32_t>(i)});
     }
     banded_ = 0;
@@ -129,19 +125,7 @@ void PixelField::FindBands(std::size_t count) const {
 // The same operations as MetaballField, with dx * dx + dy * dy computed beforehand.
 inline float PixelField::Field(const SampleTerm& t, float pz) {
     const float dz = (pz - t.z) / t.thickness;
-    const float s = t.planarSq + dz * dz;
-    if (!(s <= t.outerRadiusSq)) {
-        return 0.0f;
-    }
-    const float d = static_cast<float>(std::sqrt(static_cast<double>(s)));
-    if (d >= t.outerRadius) {
-        return 0.0f;
-    }
-    if (d < t.innerRadius) {
-        return static_cast<float>(1.0 - (0.5 / static_cast<double>(t.innerRadius)) * static_cast<double>(d));
-    }
-    const float falloff = (t.outerRadius - d) / (t.outerRadius - t.innerRadius);
-    return 0.5f * (falloff * falloff);
+    return FieldAtDistanceSq(t.planarSq + dz * dz, t.outerRadiusSq, t.outerRadius, t.innerRadius);
 }
 
 void PixelField::Fields(std::size_t count, float pz) const {
@@ -270,51 +254,18 @@ bool PixelField::SearchSurface(const HeightRange& range, float threshold, float 
 }
 
 bool PixelField::EvaluateMaterial(float sz, SampleMaterial& material) const {
-    float fieldSum = 0.0f;
-    float colourWeight = 0.0f;
-    float red = 0.0f;
-    float green = 0.0f;
-    float blue = 0.0f;
-    float transparency = 0.0f;
-    float highlight = 0.0f;
-    float rainbow = 0.0f;
+    MaterialSums sums;
     const std::size_t count = sample_.size();
     Fields(count, sz);
     for (std::size_t i = 0; i < count; ++i) {
-        const SampleTerm& term = sample_[i];
         const float w = fields_[i];
         if (w == 0.0f) {
-            continue;
+            continue; // adds nothing to any sum
         }
-        const Metaball& m = *terms_[static_cast<std::size_t>(term.term)].metaball;
-        const float clarity = term.clarity;
-        const float c = (1.0f - clarity) * w;
-        fieldSum += w;
-        colourWeight += c;
-        red += c * m.red;
-        green += c * m.green;
-        blue += c * m.blue;
-        transparency += clarity * w;
-        highlight += m.highlight * w;
-        rainbow += m.rainbow * w;
+        const SampleTerm& term = sample_[i];
+        sums.Add(*terms_[static_cast<std::size_t>(term.term)].metaball, w, term.clarity);
     }
-    if (!(fieldSum > 0.0f)) {
-        return false;
-    }
-    material.fieldSum = fieldSum;
-    if (colourWeight != 0.0f) {
-        material.red = std::min(red / colourWeight, 1.0f);
-        material.green = std::min(green / colourWeight, 1.0f);
-        material.blue = std::min(blue / colourWeight, 1.0f);
-    } else {
-        material.red = 0.0f;
-        material.green = 0.0f;
-        material.blue = 0.0f;
-    }
-    material.transparency = transparency / fieldSum;
-    material.highlight = highlight / fieldSum;
-    material.rainbow = rainbow / fieldSum;
-    return true;
+    return sums.Finish(material);
 }
 
 float PixelField::NextMarchHeight(float z, float step) const {
