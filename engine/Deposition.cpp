@@ -30,15 +30,6 @@ bool AcceptedByDrawingArea(std::uint8_t painted, std::int32_t area) {
     return true;
 }
 
-// Bands of about eight rows keep the pixel lists one thread works on within the caches; one thread
-// takes the whole canvas as a single band.
-std::int32_t BandCount(std::int32_t height, std::int32_t threads) {
-    if (threads <= 1 || height < 2) {
-        return 1;
-    }
-    return std::max(std::min(height, threads * 8), height / 8);
-}
-
 } // namespace
 
 bool PaintCanvas::Accepts(const Metaball& source) const {
@@ -431,63 +422,6 @@ PaintCanvas::AddMetaballsInBands(const std::vector<Metaball>& list,
         }
         if (bandsDone) {
             bandsDone(end, bands);
-        }
-    }
-    return Result::Success;
-}
-
-ResultCode PaintCanvas::ReserveForMetaballs(const std::vector<Metaball>& list) {
-    if (!store || !grid || paintedMask.empty()) {
-        return Result::NoData;
-    }
-    std::vector<Metaball> taken;
-    try {
-        taken.reserve(list.size());
-        for (const Metaball& m : list) {
-            if (Accepts(m)) {
-                taken.push_back(m);
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        return Result::OutOfMemory;
-    }
-    const std::int32_t threads = renderThreads > 0 ? renderThreads : RenderThreadCount();
-    const std::int32_t bands = BandCount(height, threads);
-    std::vector<ResultCode> codes(static_cast<std::size_t>(std::max(bands, 1)), Result::Success);
-    RunPieces(bands, threads, [&](std::int32_t band) {
-        const std::int32_t rowBegin =
-            static_cast<std::int32_t>(static_cast<std::int64_t>(height) * band / bands);
-        const std::int32_t rowEnd =
-            static_cast<std::int32_t>(static_cast<std::int64_t>(height) * (band + 1) / bands);
-        std::vector<std::int32_t> added;
-        try {
-            added.assign(static_cast<std::size_t>(rowEnd - rowBegin) * static_cast<std::size_t>(width), 0);
-        } catch (const std::bad_alloc&) {
-            codes[static_cast<std::size_t>(band)] = Result::OutOfMemory;
-            return;
-        }
-        for (const Metaball& m : taken) {
-            ForEachReachedPixel(m, rowBegin, rowEnd - 1, width, [&](std::int32_t k, std::int32_t r, float) {
-                ++added[static_cast<std::size_t>(r - rowBegin) * static_cast<std::size_t>(width) +
-                        static_cast<std::size_t>(k)];
-                return Result::Success;
-            });
-        }
-        for (std::int32_t r = rowBegin; r < rowEnd; ++r) {
-            for (std::int32_t k = 0; k < width; ++k) {
-                const std::int32_t more =
-                    added[static_cast<std::size_t>(r - rowBegin) * static_cast<std::size_t>(width) +
-                          static_cast<std::size_t>(k)];
-                if (more > 0 && !grid->At(k, r).ReserveForInserts(more)) {
-                    codes[static_cast<std::size_t>(band)] = Result::OutOfMemory;
-                    return;
-                }
-            }
-        }
-    });
-    for (const ResultCode code : codes) {
-        if (code != Result::Success) {
-            return code;
         }
     }
     return Result::Success;

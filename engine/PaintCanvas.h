@@ -228,9 +228,6 @@ public:
     // the bands are filled, several times along the way and once at the end.
     ResultCode AddMetaballsInBands(const std::vector<Metaball>& list,
                                    const std::function<void(std::int32_t, std::int32_t)>& bandsDone = {});
-    // Grows each pixel list once to the capacity that adding `list` one by one would leave it with, so
-    // that a later AddMetaballsInBands of the same metaballs (in any batches) does not reallocate.
-    ResultCode ReserveForMetaballs(const std::vector<Metaball>& list);
 
 private:
     // True when AddMetaballs would take `source`: inside the canvas and allowed by the drawing area.

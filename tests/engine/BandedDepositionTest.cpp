@@ -267,7 +267,6 @@ TEST(BandedDeposition, ListsMatchOneByOneDepositionForEveryThreadCountAndBatchin
             PaintCanvas canvas;
             canvas.renderThreads = threads;
             ASSERT_EQ(canvas.Create(kWidth, kHeight), Result::Success);
-            ASSERT_EQ(canvas.ReserveForMetaballs(metaballs), Result::Success);
             for (std::size_t start = 0; start < metaballs.size(); start += batch) {
                 const std::vector<Metaball> part(metaballs.begin() + static_cast<std::ptrdiff_t>(start),
                                                  metaballs.begin() + static_cast<std::ptrdiff_t>(std::min(
