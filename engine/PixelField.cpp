@@ -37,7 +37,9 @@ void ZeroOutside(float z, float thickness, float planarSq, float outerRadiusSq, 
 
 // Steps of 0.5 or 1 from a height below 2^24 times the step, and never below the step, land on
 // exactly z - k * step: every difference is a multiple of the height's unit in the last place.
-bool StepsAreExact(float step) { return step == 0.5f || step == 1.0f; }
+bool StepsAreExact(float step) {
+    return step == 0.5f || step == 1.0f;
+}
 
 // The k-th step below z (k >= 1, counted as repeated subtraction of `step` would) that is the first at
 // or below `target`; 0 when the steps cannot be shown to be exact.
@@ -109,8 +111,8 @@ void PixelField::PrepareSample(float sx, float sy) {
             continue;
         }
         sample_.push_back(SampleTerm{terms_[i].top, m.z, m.thickness, planarSq, m.outerRadiusSq,
-                                     m.outerRadius, m.innerRadius, Clarity(m.transparency), -kInfinity, kInfinity,
-                                     static_cast<std::int32_t>(i)});
+                                     m.outerRadius, m.innerRadius, Clarity(m.transparency), -kInfinity,
+                                     kInfinity, static_cast<std::int32_t>(i)});
     }
     banded_ = 0;
 }

@@ -134,6 +134,32 @@ int Percent(std::int64_t done, std::int64_t total) {
     return static_cast<int>(static_cast<float>(done) / static_cast<float>(total) * 100.0f);
 }
 
+// Reports the percentage of records done to a progress target (if any), each percentage once: a large
+// document has thousands of records per percent.
+class RecordProgress {
+public:
+    RecordProgress(ProgressTarget* target, int phase, std::int64_t total)
+        : target(target), phase(phase), total(total) {}
+
+    // Records up to `records` are done; each one counts as if reported on its own.
+    void DoneUpTo(std::int64_t records) {
+        for (; target != nullptr && done < records; ++done) {
+            const int percent = Percent(done + 1, total);
+            if (percent != reported) {
+                target->ReportProgress(phase, percent);
+                reported = percent;
+            }
+        }
+    }
+
+private:
+    ProgressTarget* target;
+    int phase;
+    std::int64_t total;
+    std::int64_t done = 0;
+    int reported = -1;
+};
+
 struct StoredMetaball {
     MaterialBlock block;
     float x = 0.0f;
@@ -281,16 +307,9 @@ ResultCode PaintCanvas::SavePaintFile(const std::string& path) {
               out.WriteInt32(height) && out.WriteInt32(count);
     MaterialBlock previous;
     const std::int32_t total = store->Count();
-    int reported = -1;
+    RecordProgress progress(progressTarget, ProgressWriting, total);
     for (std::int32_t i = 0; ok && i < total; ++i) {
-        if (progressTarget) {
-            // Each percentage once: a large document has thousands of records per percent.
-            const int percent = Percent(i + 1, total);
-            if (percent != reported) {
-                progressTarget->ReportProgress(ProgressWriting, percent);
-                reported = percent;
-            }
-        }
+        progress.DoneUpTo(i + 1);
         const Metaball& m = store->records[static_cast<std::size_t>(i)];
         if (m.state == MetaballErased) {
             continue;
@@ -347,17 +366,9 @@ ResultCode PaintCanvas::LoadPaintFile(const std::string& path) {
     std::vector<StoredMetaball>().swap(doc.metaballs);
     // All metaballs are deposited in one go over all threads. Progress counts file records: as the
     // bands fill, the records up to the same share are reported, each percentage once.
-    std::int64_t reportedRecords = 0;
-    int reported = -1;
+    RecordProgress progress(progressTarget, ProgressReading, total);
     const auto bandsDone = [&](std::int32_t done, std::int32_t bands) {
-        const std::int64_t records = total * done / bands;
-        for (; reportedRecords < records; ++reportedRecords) {
-            const int percent = Percent(reportedRecords + 1, total);
-            if (percent != reported) {
-                progressTarget->ReportProgress(ProgressReading, percent);
-                reported = percent;
-            }
-        }
+        progress.DoneUpTo(total * done / bands);
     };
     const ResultCode added =
         progressTarget && total > 0 ? AddMetaballsInBands(all, bandsDone) : AddMetaballsInBands(all);
