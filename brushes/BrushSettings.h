@@ -16,7 +16,7 @@ class BrushSettings {
 public:
     static constexpr std::int32_t DefaultRandomTableSize = 10000;
 
-    // The record defaults; seeds the program's generator from the clock and fills the random table.
+    // The record defaults; reseeds the program's generator and fills the random table from it.
     BrushSettings();
     // The defaults followed by the tool box's per-kind defaults for `kind`.
     static BrushSettings ForKind(BrushKind kind);
