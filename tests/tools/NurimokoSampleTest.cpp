@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "brushes/RandomSource.h"
 #include "engine/PaintCanvas.h"
 #include "persistence/Bmp.h"
 #include "persistence/RasterImage.h"
@@ -434,6 +435,36 @@ TEST_F(NurimokoSampleTest, ArcGoesTheShorterWayRoundFromItsStart) {
         const Metaball& middle = balls[6];
         EXPECT_NEAR(middle.x, 100.5f + 40.0f * std::cos(turned), 1e-3f);
         EXPECT_NEAR(middle.y, 50.5f + c.upwards * 40.0f * std::sin(turned), 1e-3f);
+    }
+}
+
+TEST_F(NurimokoSampleTest, ClockSeedsAsTheCalendarSecondWould) {
+    // A parallel-lines pattern lifts its j-th particle by thickness × radius × table[k + j] × 0.1, k being
+    // the skip drawn right after the pattern's seeding. With the generator seeded by the second T, as
+    // the calendar seeding would at T: the table holds the first 10000 draws, the pattern's seeding
+    // starts the same sequence again, and its first draw gives the skip.
+    for (const std::int64_t second : {std::int64_t{1800000000}, std::int64_t{12345}}) {
+        SCOPED_TRACE(second);
+        RandomSource reference;
+        reference.Seed(static_cast<std::uint32_t>(second));
+        std::vector<float> table(10000);
+        for (float& value : table) {
+            value = static_cast<float>(reference.Draw());
+        }
+        reference.Seed(static_cast<std::uint32_t>(second));
+        const std::int32_t skip = reference.DrawWhole(10, 50);
+
+        const std::vector<Metaball> balls =
+            Metaballs("clocked", {"--clock", std::to_string(second), "--brush", "parallel", "--path", "line",
+                                  "--points", "20,50 60,50"});
+        ASSERT_EQ(balls.size(), 21u * 11u);
+        for (std::size_t j = 0; j < 11; ++j) {
+            SCOPED_TRACE(j);
+            const float lift = 1.0f * 2.0f * table[static_cast<std::size_t>(skip) + j] * 0.1f;
+            EXPECT_FLOAT_EQ(balls[j].z, lift);
+            // Every dab of the line reuses the pattern built at the stroke's start.
+            EXPECT_FLOAT_EQ(balls[11 * 20 + j].z, lift);
+        }
     }
 }
 
