@@ -572,7 +572,8 @@ ResultCode PaintSample(SamplePainter& p, const StrokeOptions& s, bool marks) {
         }
         // Pick the lower band's colour, then paint with it.
         const WindowPoint pick = At(p, 0.2f, 0.6f);
-        r = p.Paint(kind, PathKind::Freehand, 0.0f, {{StrokeEvent::ButtonDown, pick}, {StrokeEvent::ButtonUp, pick}});
+        r = p.Paint(kind, PathKind::Freehand, 0.0f,
+                    {{StrokeEvent::ButtonDown, pick}, {StrokeEvent::ButtonUp, pick}});
         if (r != Result::Success) {
             return r;
         }
@@ -715,8 +716,8 @@ std::string ParseCommandLine(int argc, char** argv, Options& options) {
             }
             sawCanvas = true;
             if (std::sscanf(value, "%dx%d%n", &options.width, &options.height, &consumed) != 2 ||
-                value[consumed] != '\0' || options.width < 16 || options.height < 16 || options.width > 4096 ||
-                options.height > 4096) {
+                value[consumed] != '\0' || options.width < 16 || options.height < 16 ||
+                options.width > 4096 || options.height > 4096) {
                 return "the canvas size must be WIDTHxHEIGHT, each 16..4096";
             }
         } else if (arg == "--background") {
@@ -842,7 +843,8 @@ std::string ParseCommandLine(int argc, char** argv, Options& options) {
         };
         for (const std::string& fault :
              {inRange(s.brushSize, bars.brushSize, "--brush-size", bars.brushMin, bars.brushMax),
-              inRange(s.particleSize, bars.particleSize, "--particle-size", bars.particleMin, bars.particleMax),
+              inRange(s.particleSize, bars.particleSize, "--particle-size", bars.particleMin,
+                      bars.particleMax),
               inRange(s.density, bars.density, "--density", DensityBarMin, DensityBarMax),
               inRange(s.transparency, true, "--transparency", 0, MaterialBarMax),
               inRange(s.highlight, true, "--highlight", 0, MaterialBarMax),

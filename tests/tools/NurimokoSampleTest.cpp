@@ -202,8 +202,10 @@ TEST_F(NurimokoSampleTest, RefusesBadArgumentsWithoutWriting) {
         {"brush size not whole", {"--brush", "simple", "--brush-size", "20.5", "--out", out.string()}},
         {"no density bar for simple", {"--brush", "simple", "--density", "50", "--out", out.string()}},
         {"density below the bar", {"--brush", "multi", "--density", "4", "--out", out.string()}},
-        {"particle size beyond the bar", {"--brush", "rough", "--particle-size", "31", "--out", out.string()}},
-        {"transparency beyond the bar", {"--brush", "simple", "--transparency", "101", "--out", out.string()}},
+        {"particle size beyond the bar",
+         {"--brush", "rough", "--particle-size", "31", "--out", out.string()}},
+        {"transparency beyond the bar",
+         {"--brush", "simple", "--transparency", "101", "--out", out.string()}},
         {"variation beyond the bar", {"--brush", "simple", "--variation", "26", "--out", out.string()}},
         {"colour malformed", {"--brush", "simple", "--colour", "255,0", "--out", out.string()}},
         {"colour beyond a byte", {"--brush", "simple", "--colour", "256,0,0", "--out", out.string()}},
@@ -217,13 +219,16 @@ TEST_F(NurimokoSampleTest, RefusesBadArgumentsWithoutWriting) {
         {"point below the canvas", {"--brush", "simple", "--points", "10,-1", "--out", out.string()}},
         {"line of three points",
          {"--brush", "simple", "--path", "line", "--points", "1,1 2,2 3,3", "--out", out.string()}},
-        {"arc of two points", {"--brush", "simple", "--path", "arc", "--points", "1,1 2,2", "--out", out.string()}},
+        {"arc of two points",
+         {"--brush", "simple", "--path", "arc", "--points", "1,1 2,2", "--out", out.string()}},
         {"closed line", {"--brush", "simple", "--path", "line", "--closed", "--out", out.string()}},
         {"stir along a line", {"--brush", "stir", "--path", "line", "--out", out.string()}},
         {"points twice in one stroke",
          {"--brush", "simple", "--points", "1,1", "--points", "2,2", "--out", out.string()}},
-        {"stroke without a brush", {"--brush", "simple", "--stroke", "--points", "1,1", "--out", out.string()}},
-        {"empty stroke group", {"--brush", "simple", "--stroke", "--stroke", "--brush", "simple", "--out", out.string()}},
+        {"stroke without a brush",
+         {"--brush", "simple", "--stroke", "--points", "1,1", "--out", out.string()}},
+        {"empty stroke group",
+         {"--brush", "simple", "--stroke", "--stroke", "--brush", "simple", "--out", out.string()}},
         {"stroke group at the end", {"--brush", "simple", "--out", out.string(), "--stroke"}},
         {"marks in a document", {"--brush", "simple", "--marks", "--out", (dir / "never.mb").string()}},
         {"option without its value", {"--brush", "simple", "--out"}},
@@ -249,9 +254,9 @@ TEST_F(NurimokoSampleTest, SameArgumentsWithAClockGiveTheSameDocument) {
         {"--brush", "rough", "--points", "30,30 60,40 90,35 120,60", "--clock", "1800000000"},
         {"--brush", "spray", "--path", "curve", "--points", "20,20 80,100 140,20 200,90", "--closed",
          "--variation", "25", "--clock", "7"},
-        {"--canvas", "160x90", "--clock", "1234567", "--brush", "watercolour", "--points", "20,40 120,45",
-         "--stroke", "--brush", "heaped", "--path", "circumference", "--points", "80,45 100,45",
-         "--stroke", "--brush", "stir", "--points", "70,30 90,60"},
+        {"--canvas",     "160x90",   "--clock", "1234567", "--brush",  "watercolour",   "--points",
+         "20,40 120,45", "--stroke", "--brush", "heaped",  "--path",   "circumference", "--points",
+         "80,45 100,45", "--stroke", "--brush", "stir",    "--points", "70,30 90,60"},
         // The built-in sample points.
         {"--brush", "radial", "--clock", "42"},
     };
@@ -336,11 +341,13 @@ TEST_F(NurimokoSampleTest, ClockedStrokesLayTheParticlesWorkedOutByHand) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::vector<std::string> args = {"--canvas", "200x100", "--clock", "1800000000", "--colour", "255,0,0"};
+        std::vector<std::string> args = {"--canvas",   "200x100",  "--clock",
+                                         "1800000000", "--colour", "255,0,0"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         const std::vector<Metaball> balls = Metaballs("case", args);
         ASSERT_EQ(balls.size(), c.count);
-        for (const auto& [m, expected] : {std::pair{balls.front(), c.first}, std::pair{balls.back(), c.last}}) {
+        for (const auto& [m, expected] :
+             {std::pair{balls.front(), c.first}, std::pair{balls.back(), c.last}}) {
             EXPECT_NEAR(m.x, expected.x, 1e-3f);
             EXPECT_NEAR(m.y, expected.y, 1e-3f);
             EXPECT_FLOAT_EQ(m.innerRadius, expected.innerRadius);
@@ -382,10 +389,11 @@ TEST_F(NurimokoSampleTest, StrokesArePaintedInOrderAndColoursCarryOver) {
     // A red line, a blue one above it, and a third that keeps the blue; then an eraser over the left
     // half of the lowest line.
     const std::vector<Metaball> balls = Metaballs(
-        "three", {"--canvas", "200x100", "--clock", "9", "--colour", "255,0,0", "--brush", "simple", "--path",
-                  "line", "--points", "20,20 120,20", "--stroke", "--colour", "0,0,255", "--brush", "simple",
-                  "--path", "line", "--points", "20,50 120,50", "--stroke", "--brush", "simple", "--brush-size",
-                  "20", "--points", "20,80"});
+        "three", {"--canvas",     "200x100",  "--clock",      "9",        "--colour", "255,0,0",
+                  "--brush",      "simple",   "--path",       "line",     "--points", "20,20 120,20",
+                  "--stroke",     "--colour", "0,0,255",      "--brush",  "simple",   "--path",
+                  "line",         "--points", "20,50 120,50", "--stroke", "--brush",  "simple",
+                  "--brush-size", "20",       "--points",     "20,80"});
     ASSERT_EQ(balls.size(), 8u + 8u + 1u);
     EXPECT_FLOAT_EQ(balls[0].y, 20.5f);
     EXPECT_FLOAT_EQ(balls[0].red, 1.0f);
@@ -397,10 +405,10 @@ TEST_F(NurimokoSampleTest, StrokesArePaintedInOrderAndColoursCarryOver) {
     EXPECT_NEAR(balls[16].blue, 1.0f, 1e-6f);
 
     // The eraser takes the particles away: the document keeps only what is left.
-    const std::vector<Metaball> erased = Metaballs(
-        "erased", {"--canvas", "200x100", "--clock", "9", "--brush", "simple", "--path", "line", "--points",
-                   "20,20 120,20", "--stroke", "--brush", "eraser", "--brush-size", "40", "--points",
-                   "10,20 60,20"});
+    const std::vector<Metaball> erased =
+        Metaballs("erased", {"--canvas", "200x100", "--clock", "9", "--brush", "simple", "--path", "line",
+                             "--points", "20,20 120,20", "--stroke", "--brush", "eraser", "--brush-size",
+                             "40", "--points", "10,20 60,20"});
     ASSERT_FALSE(erased.empty());
     EXPECT_LT(erased.size(), 8u);
     for (const Metaball& m : erased) {
@@ -422,8 +430,8 @@ TEST_F(NurimokoSampleTest, ArcGoesTheShorterWayRoundFromItsStart) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::vector<Metaball> balls =
-            Metaballs("arc", {"--canvas", "200x100", "--clock", "3", "--brush", "simple", "--brush-size", "20",
-                              "--path", "arc", "--points", c.points});
+            Metaballs("arc", {"--canvas", "200x100", "--clock", "3", "--brush", "simple", "--brush-size",
+                              "20", "--path", "arc", "--points", c.points});
         // Radius 40 over a quarter turn at spacing 5: q = trunc(62.83 / 5 + 0.5) = 13 steps of 90/13
         // degrees, 14 dabs with both ends.
         ASSERT_EQ(balls.size(), 14u);
