@@ -112,6 +112,9 @@ void COvaneView::RecoveryCopyNoLongerNeeded() {
 }
 
 bool COvaneView::RestoreLeftCopy(const LeftCopy& copy) {
+    // A painting with unsaved changes was made with strokes, and strokes switch anti-aliasing on; without
+    // it the restored painting would not look as it did before.
+    canvas_.antiAliasing = 1;
     const bool loaded = LoadPaintDocument(QFile::decodeName(QByteArray::fromStdString(copy.path)));
     if (journal_ && journal_->Reset() != Result::Success) {
         prompts_->ShowMessage(QString::fromUtf8(ShellText::JournalError));

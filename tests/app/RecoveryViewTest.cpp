@@ -253,6 +253,8 @@ TEST_F(RecoveryView, AcceptedCopyIsRestoredUntitledAndModifiedNamingItsFile) {
     const QString left = LeaveCopy(11, 12, "/home/painter/港.mb", 5);
     PaintCanvas expected;
     ASSERT_EQ(expected.LoadPaintFile(QFile::encodeName(left).toStdString()), Result::Success);
+    // Drawn as it was while being painted: strokes render with anti-aliasing.
+    expected.antiAliasing = 1;
     UpdateRect all = UpdateRect::Make(0, 0, expected.width - 1, expected.height - 1);
     expected.BeginOperation();
     ASSERT_EQ(expected.Render(all), Result::Success);
