@@ -60,8 +60,8 @@ void COvaneView::StartRecovery() {
 }
 
 bool COvaneView::RecoveryIdle() const {
-    return buttonDown_ == 0 && !busyCursor_ && !controller_->StrokeActive() && controller_->Points().empty() &&
-           QApplication::activeModalWidget() == nullptr;
+    return buttonDown_ == 0 && !busyCursor_ && !controller_->StrokeActive() &&
+           controller_->Points().empty() && QApplication::activeModalWidget() == nullptr;
 }
 
 void COvaneView::OnRecoveryTimer() {

@@ -97,12 +97,12 @@ bool RecoveryStore::BeginWrite(std::vector<std::uint8_t> document, std::string o
     if (!TakeOwnLock()) {
         return false;
     }
-    pending = std::async(std::launch::async,
-                         [this, document = std::move(document), originalPath = std::move(originalPath)] {
-                             // The origin first: a copy never names the file of an earlier painting.
-                             WriteOrigin(baseName, originalPath);
-                             return SafeFileWriter::WriteFile(OwnCopyPath(), document.data(), document.size());
-                         });
+    pending = std::async(
+        std::launch::async, [this, document = std::move(document), originalPath = std::move(originalPath)] {
+            // The origin first: a copy never names the file of an earlier painting.
+            WriteOrigin(baseName, originalPath);
+            return SafeFileWriter::WriteFile(OwnCopyPath(), document.data(), document.size());
+        });
     return true;
 }
 

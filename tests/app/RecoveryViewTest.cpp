@@ -1,11 +1,11 @@
 // Recovery copies as the view writes, deletes and offers them; the clock is the test's.
 
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <chrono>
 #include <deque>
 #include <filesystem>
-#include <QDir>
-#include <QFile>
 
 #include "ViewFixture.h"
 #include "app/ShellTexts.h"
@@ -63,8 +63,8 @@ protected:
         EXPECT_TRUE(store.BeginWrite(bytes, origin));
         EXPECT_EQ(store.FinishWrite(), Result::Success);
         const std::string path = store.OwnCopyPath();
-        std::filesystem::last_write_time(
-            path, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(ageSeconds));
+        std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() -
+                                                   std::chrono::seconds(ageSeconds));
         return QString::fromStdString(path);
     }
     void Paint() { Drag(QPoint(100, 100), QPoint(220, 130)); }
@@ -123,14 +123,15 @@ TEST_P(RecoveryTrigger, CopyOnlyOfUnsavedChangesAtIdleMomentsAfterTheInterval) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RecoveryTrigger,
-                         ::testing::Values(TriggerCase{"stroke_after_interval", Before::Stroke, 120000, true},
-                                           TriggerCase{"stroke_before_interval", Before::Stroke, 119999, false},
-                                           TriggerCase{"nothing_painted", Before::Nothing, 500000, false},
-                                           TriggerCase{"stroke_under_way", Before::StrokeUnderWay, 500000, false},
-                                           TriggerCase{"path_under_way", Before::PathUnderWay, 500000, false},
-                                           TriggerCase{"saved_painting", Before::Saved, 500000, false}),
-                         [](const ::testing::TestParamInfo<TriggerCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RecoveryTrigger,
+    ::testing::Values(TriggerCase{"stroke_after_interval", Before::Stroke, 120000, true},
+                      TriggerCase{"stroke_before_interval", Before::Stroke, 119999, false},
+                      TriggerCase{"nothing_painted", Before::Nothing, 500000, false},
+                      TriggerCase{"stroke_under_way", Before::StrokeUnderWay, 500000, false},
+                      TriggerCase{"path_under_way", Before::PathUnderWay, 500000, false},
+                      TriggerCase{"saved_painting", Before::Saved, 500000, false}),
+    [](const ::testing::TestParamInfo<TriggerCase>& info) { return std::string(info.param.name); });
 
 TEST_F(RecoveryView, NoCopyWhileADialogIsOpen) {
     Paint();
@@ -165,7 +166,17 @@ TEST_F(RecoveryView, LaterChangesAreCopiedAtMostOncePerInterval) {
 
 // ---- When the copy goes ----
 
-enum class Action { Save, FailedSave, NewCanvas, NewCancelled, Open, OpenCancelled, Close, CloseRefused, Destroyed };
+enum class Action {
+    Save,
+    FailedSave,
+    NewCanvas,
+    NewCancelled,
+    Open,
+    OpenCancelled,
+    Close,
+    CloseRefused,
+    Destroyed
+};
 
 struct CleanUpCase {
     const char* name;
@@ -231,7 +242,8 @@ TEST_P(RecoveryCleanUp, CopyGoesWhenTheChangesAreSavedOrGivenUp) {
     }
     EXPECT_EQ(QFile::exists(copy), GetParam().copyKept);
     if (!GetParam().copyKept) {
-        EXPECT_TRUE(Files(QStringLiteral("*")).isEmpty()) << Files(QStringLiteral("*")).join(' ').toStdString();
+        EXPECT_TRUE(Files(QStringLiteral("*")).isEmpty())
+            << Files(QStringLiteral("*")).join(' ').toStdString();
     }
 }
 
@@ -245,7 +257,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, RecoveryCleanUp,
                                            CleanUpCase{"close", Action::Close, false},
                                            CleanUpCase{"close_refused", Action::CloseRefused, true},
                                            CleanUpCase{"destroyed_unsaved", Action::Destroyed, true}),
-                         [](const ::testing::TestParamInfo<CleanUpCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<CleanUpCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // ---- The offer at start-up ----
 

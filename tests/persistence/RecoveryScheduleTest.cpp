@@ -13,10 +13,17 @@ TEST(RecoveryInterval, TextOfTheEnvironmentVariable) {
         std::int64_t seconds;
     };
     const Case cases[] = {
-        {nullptr, DefaultRecoverySeconds}, {"", DefaultRecoverySeconds},   {"0", 0},
-        {"1", 1},                          {"300", 300},                   {"007", 7},
-        {"-5", DefaultRecoverySeconds},    {"2m", DefaultRecoverySeconds}, {" 5", DefaultRecoverySeconds},
-        {"1.5", DefaultRecoverySeconds},   {"99999999999999999999", 3'153'600'000},
+        {nullptr, DefaultRecoverySeconds},
+        {"", DefaultRecoverySeconds},
+        {"0", 0},
+        {"1", 1},
+        {"300", 300},
+        {"007", 7},
+        {"-5", DefaultRecoverySeconds},
+        {"2m", DefaultRecoverySeconds},
+        {" 5", DefaultRecoverySeconds},
+        {"1.5", DefaultRecoverySeconds},
+        {"99999999999999999999", 3'153'600'000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text ? c.text : "(none)");
@@ -38,7 +45,8 @@ TEST(RecoverySchedule, CopiesOnlyChangedPaintingsAtIdleMomentsAfterTheInterval) 
         return RecoveryMoment{now, modified, idle, change};
     };
     const Case cases[] = {
-        {"changes, idle, interval passed since start", 120000, std::nullopt, false, at(300000, true, true, 1), true},
+        {"changes, idle, interval passed since start", 120000, std::nullopt, false, at(300000, true, true, 1),
+         true},
         {"exactly the interval", 120000, std::nullopt, false, at(121000, true, true, 1), true},
         {"interval not yet passed", 120000, std::nullopt, false, at(120999, true, true, 1), false},
         {"nothing unsaved", 120000, std::nullopt, false, at(500000, false, true, 1), false},

@@ -36,8 +36,8 @@ protected:
     std::string Folder() const { return (dir.path / "recovery").string(); }
 
     // What a program that ended without cleaning up leaves: its copy and origin, its lock free.
-    std::string LeaveCopy(std::int64_t pid, const std::vector<std::uint8_t>& document, const std::string& origin,
-                          int ageSeconds = 0) {
+    std::string LeaveCopy(std::int64_t pid, const std::vector<std::uint8_t>& document,
+                          const std::string& origin, int ageSeconds = 0) {
         RecoveryStore store(Folder(), pid, 1000 + pid);
         EXPECT_TRUE(store.BeginWrite(document, origin));
         EXPECT_EQ(store.FinishWrite(), Result::Success);
@@ -58,9 +58,9 @@ TEST_F(RecoveryStoreTest, OwnCopyIsWrittenWholeBesideItsHeldLockAndDeletedWithIt
     ASSERT_TRUE(store.BeginWrite(Document(7), "/home/painter/絵.mb"));
     ASSERT_EQ(store.FinishWrite(), Result::Success);
     EXPECT_EQ(ReadBytes(store.OwnCopyPath()), Document(7));
-    EXPECT_EQ(Names(Folder()), (std::set<std::string>{"copy-4242-1765000000123.mb",
-                                                      "copy-4242-1765000000123.origin",
-                                                      "copy-4242-1765000000123.lock"}));
+    EXPECT_EQ(Names(Folder()),
+              (std::set<std::string>{"copy-4242-1765000000123.mb", "copy-4242-1765000000123.origin",
+                                     "copy-4242-1765000000123.lock"}));
     const auto origin = ReadBytes(Folder() + "/copy-4242-1765000000123.origin");
     EXPECT_EQ(std::string(origin.begin(), origin.end()), "/home/painter/絵.mb");
 
@@ -128,9 +128,8 @@ TEST_F(RecoveryStoreTest, DeletedSetAsideAndAdoptedCopies) {
     store.DeleteLeftCopy(copies[2]);
 
     // The restored copy is now this program's own; the damaged one is kept, under a name never offered.
-    EXPECT_EQ(Names(Folder()),
-              (std::set<std::string>{"copy-99-1.mb", "copy-99-1.origin", "copy-99-1.lock", "damaged-2-1002.mb",
-                                     "damaged-2-1002.origin"}));
+    EXPECT_EQ(Names(Folder()), (std::set<std::string>{"copy-99-1.mb", "copy-99-1.origin", "copy-99-1.lock",
+                                                      "damaged-2-1002.mb", "damaged-2-1002.origin"}));
     EXPECT_EQ(ReadBytes(store.OwnCopyPath()), Document(3));
     EXPECT_EQ(ReadBytes(aside), Document(2));
     store.ReleaseClaims();

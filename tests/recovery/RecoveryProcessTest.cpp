@@ -73,8 +73,7 @@ protected:
     }
 
     // Waits until `done` holds or `seconds` pass.
-    template <typename Condition>
-    static bool WaitFor(Condition done, int seconds) {
+    template <typename Condition> static bool WaitFor(Condition done, int seconds) {
         const auto until = Clock::now() + std::chrono::seconds(seconds);
         while (Clock::now() < until) {
             if (done()) {
@@ -134,8 +133,9 @@ TEST_F(RecoveryProcess, PaintingKilledBeforeSavingComesBackAtTheNextStart) {
     EXPECT_NE(before.find_first_not_of('\xff'), std::string::npos);
     EXPECT_EQ(before.size(), after.size());
     EXPECT_TRUE(before == after) << "the restored painting renders differently";
-    EXPECT_NE(state.find("box: 前回正しく終了しなかったときの絵が残っています。復元しますか？ | default: はい(&Y)"),
-              std::string::npos)
+    EXPECT_NE(
+        state.find("box: 前回正しく終了しなかったときの絵が残っています。復元しますか？ | default: はい(&Y)"),
+        std::string::npos)
         << state;
     EXPECT_NE(state.find("modified: 1\n"), std::string::npos) << state;
     EXPECT_NE(state.find("path: \n"), std::string::npos) << state;
@@ -147,9 +147,9 @@ TEST_F(RecoveryProcess, PaintingKilledBeforeSavingComesBackAtTheNextStart) {
     const auto ms = [](Clock::duration d) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
     };
-    std::cout << "start to painted: " << ms(paintedAt - started) << " ms; painted to copy seen: "
-              << ms(copiedAt - paintedAt) << " ms; copy " << left[0].filename().string() << ", " << copySize
-              << " bytes\n"
+    std::cout << "start to painted: " << ms(paintedAt - started)
+              << " ms; painted to copy seen: " << ms(copiedAt - paintedAt) << " ms; copy "
+              << left[0].filename().string() << ", " << copySize << " bytes\n"
               << ReadText(dir / "paint.out") << state << "rendered bytes compared: " << before.size()
               << ", equal: " << (before == after ? "yes" : "no") << "\n";
     // Dabs are rendered one rectangle at a time while painting; shown for comparison only.
@@ -157,7 +157,8 @@ TEST_F(RecoveryProcess, PaintingKilledBeforeSavingComesBackAtTheNextStart) {
     for (std::size_t i = 0; i < std::min(painted.size(), before.size()); ++i) {
         differing += painted[i] != before[i] ? 1 : 0;
     }
-    std::cout << "bytes where the picture as painted differs from the painting drawn anew: " << differing << "\n";
+    std::cout << "bytes where the picture as painted differs from the painting drawn anew: " << differing
+              << "\n";
 }
 
 } // namespace
