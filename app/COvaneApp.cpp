@@ -1,6 +1,7 @@
 #include "app/COvaneApp.h"
 
 #include "app/CMainFrame.h"
+#include "app/COvaneView.h"
 #include "app/CommandTable.h"
 #include "app/ShellPictures.h"
 
@@ -17,5 +18,6 @@ bool COvaneApp::InitInstance() {
     frame_ = std::make_unique<CMainFrame>();
     frame_->InitialUpdateFrame();
     frame_->showMaximized();
+    frame_->View()->OfferRecoveryCopies();
     return true;
 }

@@ -23,6 +23,8 @@
 #include "background/Grid.h"
 #include "brushes/StrokeJournalRecorder.h"
 #include "dialogs/CDlgBackground.h"
+#include "persistence/RecoverySchedule.h"
+#include "persistence/RecoveryStore.h"
 #include "persistence/UndoJournal.h"
 #include "toolbox/CDlgToolBox.h"
 
@@ -64,6 +66,11 @@ COvaneView::~COvaneView() {
         QGuiApplication::restoreOverrideCursor();
     }
     DestroyDialogs();
+    // A view that goes without the close query (the session ends) keeps unsaved changes in the copy.
+    if (recovery_ && !modified_) {
+        recovery_->DeleteOwnCopy();
+    }
+    recovery_.reset();
     controller_.reset();
     recorder_.reset();
     journal_.reset();
@@ -113,6 +120,7 @@ void COvaneView::InitialUpdate() {
     if (journal_->Reset() != Result::Success) {
         prompts_->ShowMessage(QString::fromUtf8(ShellText::JournalError));
     }
+    StartRecovery();
     buttonDown_ = 0;
     mouseMode_ = 1;
     geometry_.zoomStep = 1.2f;
@@ -599,6 +607,7 @@ void COvaneView::OnCanvasDialogMessage(int wParam, int) {
         }
         canvas_.backgroundImage = working;
         canvas_.Compose(whole);
+        ++paintingChanges_;
         ClearView();
         BlitRect(whole);
         WipeCursor();

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "app/ShellPrompts.h"
@@ -23,8 +24,12 @@
 
 class CDlgBackground;
 class CDlgToolBox;
+class QTimer;
+class RecoverySchedule;
+class RecoveryStore;
 class StrokeJournalRecorder;
 class UndoJournal;
+struct LeftCopy;
 
 struct GridSettings {
     std::int32_t shown = 0;
@@ -39,6 +44,11 @@ struct ViewOptions {
     QString undoFallbackFolder; // default: "UNDO" in the user's application data folder
     QString settingsPath;       // default: the settings file beside the executable
     bool createDialogs = true;  // the tool box and the canvas dialog
+    QString recoveryFolder;     // default: "recovery" in the user's application data folder
+    // Seconds between recovery copies, 0 for none; below 0: NURIMOKO_RECOVERY_SECONDS, else two minutes.
+    qint64 recoverySeconds = -1;
+    // Milliseconds for the recovery schedule; default: a steady clock.
+    std::function<qint64()> recoveryClock;
 };
 
 // The largest canvas side the new-image command accepts: what a document can hold, so every new canvas
@@ -93,6 +103,23 @@ public:
     void OpenManual();
     void OpenHomepage();
 
+    // ---- Recovery copies ----
+
+    // At start-up: offers, newest first, the paintings that programs which did not end properly left
+    // in the recovery folder.
+    void OfferRecoveryCopies();
+    // The recovery timer's tick: writes the copy when one is due.
+    void OnRecoveryTimer();
+    // No stroke or path under way, no busy state, no dialog open.
+    bool RecoveryIdle() const;
+    // The painting's changes are saved or given up: the copy is deleted.
+    void RecoveryCopyNoLongerNeeded();
+    RecoveryStore* Recovery() { return recovery_.get(); }
+    // The file a painting restored from a recovery copy came from, or empty.
+    const QString& RecoveredFrom() const { return recoveredFrom_; }
+    // Milliseconds the window's thread spent on the last recovery copy (taking the document's bytes).
+    qint64 LastRecoveryCopyMillis() const { return lastRecoveryCopyMillis_; }
+
     // ---- View operations ----
     ResultCode CreateCanvas(std::int32_t width, std::int32_t height);
     ResultCode CreateCanvasFromImage(const RasterImage& image);
@@ -114,7 +141,10 @@ public:
     void ShowProgress(const std::string& text, int percent) override;
     void EndBusy() override;
     void BlitRect(const UpdateRect& rect) override;
-    void SetModified() override { modified_ = 1; }
+    void SetModified() override {
+        modified_ = 1;
+        ++paintingChanges_;
+    }
     ViewMapping Mapping() const override { return geometry_.Mapping(); }
     GridSnapSettings GridSnap() const override;
     void PreviewChanged() override;
@@ -193,6 +223,11 @@ private:
     QRectF ImageRectOnClient(const QRect& topDownRect) const;
     void PaintPreview(QPainter& painter) const;
     void DestroyDialogs();
+    // Loads a paint document as the open command does (status, messages, display); true on success.
+    bool LoadPaintDocument(const QString& path);
+    void StartRecovery();
+    qint64 RecoveryNow() const;
+    bool RestoreLeftCopy(const LeftCopy& copy);
 
     ViewOptions options_;
     std::unique_ptr<ShellPrompts> prompts_;
@@ -218,4 +253,11 @@ private:
     bool initialised_ = false;
     bool startTimerDone_ = false;
     bool displayStale_ = true; // the display picture has not yet taken the canvas
+    std::unique_ptr<RecoveryStore> recovery_;
+    std::unique_ptr<RecoverySchedule> recoverySchedule_;
+    QTimer* recoveryTimer_ = nullptr;
+    std::uint64_t paintingChanges_ = 0; // counts every change of the painting
+    QString recoveredFrom_;
+    qint64 lastRecoveryCopyMillis_ = -1;
+    bool recoveryFailed_ = false;
 };

@@ -151,6 +151,7 @@ int COvaneView::OnCloseQuery() {
     }
     currentPath_.clear();
     DestroyDialogs();
+    RecoveryCopyNoLongerNeeded();
     return 0;
 }
 
@@ -213,6 +214,7 @@ void COvaneView::FinishNewCanvas() {
     canvas_.Compose(whole);
     BlitRect(whole);
     WipeCursor();
+    RecoveryCopyNoLongerNeeded();
     if (journal_ && journal_->Reset() != Result::Success) {
         prompts_->ShowMessage(QString::fromUtf8(ShellText::JournalError));
     }
@@ -294,43 +296,48 @@ void COvaneView::OpenCommand(const QString& givenPath) {
     if (path.isEmpty()) {
         path = prompts_->OpenFileName(QtFileFilter(ShellText::PaintOpenFilter));
     }
-    if (!path.isEmpty()) {
-        BeginBusy(ReadingStatus(path).toUtf8().constData());
-        const std::int32_t area = canvas_.drawingArea;
-        canvas_.drawingArea = DrawingAreaBoth;
-        const ResultCode rc = canvas_.LoadPaintFile(LocalPath(path));
-        canvas_.drawingArea = area;
-        if (rc != Result::Success) {
-            prompts_->ShowMessage(OpenErrorText(rc));
-            // A load that failed after re-creating the canvas leaves it at another size; the display
-            // follows it so that nothing is drawn from or to the wrong size.
-            if (canvas_.width != displayImage_.width || canvas_.height != displayImage_.height) {
-                geometry_.ResetToCanvas(canvas_.width, canvas_.height);
-                UpdateScrollSizes();
-                ScrollToOrigin();
-                geometry_.ZeroOrigins();
-                RecreateDisplayImage(canvas_.width, canvas_.height);
-            }
-            displayStale_ = true;
-            EndBusy();
-        } else {
-            geometry_.ResetToCanvas(canvas_.width, canvas_.height);
-            UpdateScrollSizes();
-            ScrollToOrigin();
-            geometry_.ZeroOrigins();
-            RecreateDisplayImage(canvas_.width, canvas_.height);
-            RedrawAll();
-            modified_ = 0;
-            EndBusy();
-            currentPath_ = path;
-            SetCaption(path);
-        }
+    if (!path.isEmpty() && LoadPaintDocument(path)) {
+        currentPath_ = path;
+        SetCaption(path);
+        RecoveryCopyNoLongerNeeded();
     }
     if (journal_ && journal_->Reset() != Result::Success) {
         prompts_->ShowMessage(QString::fromUtf8(ShellText::JournalError));
     }
     CopyBackgroundToDialog();
     viewport()->update();
+}
+
+bool COvaneView::LoadPaintDocument(const QString& path) {
+    BeginBusy(ReadingStatus(path).toUtf8().constData());
+    const std::int32_t area = canvas_.drawingArea;
+    canvas_.drawingArea = DrawingAreaBoth;
+    const ResultCode rc = canvas_.LoadPaintFile(LocalPath(path));
+    canvas_.drawingArea = area;
+    if (rc != Result::Success) {
+        prompts_->ShowMessage(OpenErrorText(rc));
+        // A load that failed after re-creating the canvas leaves it at another size; the display
+        // follows it so that nothing is drawn from or to the wrong size.
+        if (canvas_.width != displayImage_.width || canvas_.height != displayImage_.height) {
+            geometry_.ResetToCanvas(canvas_.width, canvas_.height);
+            UpdateScrollSizes();
+            ScrollToOrigin();
+            geometry_.ZeroOrigins();
+            RecreateDisplayImage(canvas_.width, canvas_.height);
+        }
+        displayStale_ = true;
+        EndBusy();
+        return false;
+    }
+    geometry_.ResetToCanvas(canvas_.width, canvas_.height);
+    UpdateScrollSizes();
+    ScrollToOrigin();
+    geometry_.ZeroOrigins();
+    RecreateDisplayImage(canvas_.width, canvas_.height);
+    RedrawAll();
+    modified_ = 0;
+    EndBusy();
+    return true;
 }
 
 void COvaneView::SaveCommand() {
@@ -362,6 +369,7 @@ bool COvaneView::SaveFlow(const QString& givenPath) {
     modified_ = 0;
     currentPath_ = path;
     SetCaption(path);
+    RecoveryCopyNoLongerNeeded();
     return true;
 }
 
@@ -406,6 +414,7 @@ void COvaneView::StepJournal(int (UndoJournal::*step)(UpdateRect&), const char* 
     if (result < 0) {
         prompts_->ShowMessage(QString::fromUtf8(failedText));
     } else {
+        ++paintingChanges_;
         BlitRect(rect);
         if (result == UndoBackground) {
             CopyBackgroundToDialog();

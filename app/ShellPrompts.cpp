@@ -44,6 +44,16 @@ PromptAnswer QtShellPrompts::AskSave(const QString& text, bool withCancel) {
     return PromptAnswer::No;
 }
 
+PromptAnswer QtShellPrompts::AskRestore(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(AppTitle), text, QMessageBox::NoButton, owner_);
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes ? PromptAnswer::Yes : PromptAnswer::No;
+}
+
 QString QtShellPrompts::OpenFileName(const QString& filter) {
     QFileDialog dialog(owner_, QString(), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -20,6 +20,8 @@ public:
     virtual void ShowMessage(const QString& text) = 0;
     // The save question with はい / いいえ, and キャンセル when `withCancel`.
     virtual PromptAnswer AskSave(const QString& text, bool withCancel) = 0;
+    // The offer of a recovery copy at start-up: はい (the default button) or いいえ.
+    virtual PromptAnswer AskRestore(const QString& text) = 0;
     // An open dialog for an existing file; empty when cancelled.
     virtual QString OpenFileName(const QString& filter) = 0;
     // A save dialog that asks before overwriting; empty when cancelled. The default extension is added
@@ -43,6 +45,7 @@ public:
     explicit QtShellPrompts(QWidget* owner) : owner_(owner) {}
     void ShowMessage(const QString& text) override;
     PromptAnswer AskSave(const QString& text, bool withCancel) override;
+    PromptAnswer AskRestore(const QString& text) override;
     QString OpenFileName(const QString& filter) override;
     QString SaveFileName(const QString& defaultName, const QString& defaultExtension,
                          const QString& filter) override;

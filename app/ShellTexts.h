@@ -20,6 +20,10 @@ inline constexpr const char* ClipboardCopyFailed = "画像をクリップボー�
 inline constexpr const char* BackgroundChanging = "背景画像を変更中...";
 inline constexpr const char* BackgroundChanged = "背景画像を変更";
 inline constexpr const char* ManualFileName = "「ヌリモコ」説明書.pdf";
+inline constexpr const char* RecoveryOffer = "前回正しく終了しなかったときの絵が残っています。復元しますか？";
+inline constexpr const char* RecoveredStatus = "前回の絵を復元しました。";
+inline constexpr const char* RecoveredFromStatus = "前回の絵を復元しました。元のファイル: %1";
+inline constexpr const char* RecoveryWriteFailed = "復元用の控えを書き込めませんでした。";
 inline constexpr const char* HomepageUrl = "https://nurimoko.example.org/";
 
 inline constexpr const char* PaintOpenFilter = "MBファイル (*.mb)|*.mb|すべてのﾌｧｲﾙ (*.*)|*.*||";

@@ -7,9 +7,11 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 #include "bench/BenchScenes.h"
+#include "persistence/SafeFileWriter.h"
 
 namespace {
 
@@ -156,6 +158,37 @@ void BM_SaveHeavy(benchmark::State& state) {
     std::remove(path.c_str());
 }
 
+// A recovery copy of the heavy painting, in its two parts: taking the document's bytes (what the
+// window's thread does) and writing them through the atomic writer (what the worker thread does).
+void BM_RecoveryCopyHeavy_Bytes(benchmark::State& state) {
+    PaintCanvas& canvas = HeavyCanvas();
+    for (auto _ : state) {
+        std::vector<std::uint8_t> bytes;
+        if (canvas.EncodePaintFile(bytes) != Result::Success) {
+            state.SkipWithError("encoding failed");
+            break;
+        }
+        benchmark::DoNotOptimize(bytes.data());
+    }
+}
+
+void BM_RecoveryCopyHeavy_Write(benchmark::State& state) {
+    std::vector<std::uint8_t> bytes;
+    if (HeavyCanvas().EncodePaintFile(bytes) != Result::Success) {
+        state.SkipWithError("encoding failed");
+        return;
+    }
+    const std::string path = HeavyFilePath() + ".recovery.mb";
+    for (auto _ : state) {
+        if (SafeFileWriter::WriteFile(path, bytes.data(), bytes.size()) != Result::Success) {
+            state.SkipWithError("write failed");
+            break;
+        }
+    }
+    state.counters["bytes"] = static_cast<double>(bytes.size());
+    std::remove(path.c_str());
+}
+
 void BM_EmptyCanvasBytesPerPixel(benchmark::State& state) {
     double bytes = 0.0;
     for (auto _ : state) {
@@ -188,6 +221,8 @@ BENCHMARK(BM_RenderHeavy)
     ->UseRealTime();
 BENCHMARK(BM_LoadHeavy)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_SaveHeavy)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_RecoveryCopyHeavy_Bytes)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_RecoveryCopyHeavy_Write)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(BM_EmptyCanvasBytesPerPixel)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {

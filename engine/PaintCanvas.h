@@ -217,6 +217,9 @@ public:
     // Paint documents (".mb").
     ResultCode LoadPaintFile(const std::string& path);
     ResultCode SavePaintFile(const std::string& path);
+    // The bytes SavePaintFile would write, in memory and without progress messages (recovery copies
+    // take them on the window's thread and write them elsewhere); 0, -31 or -1.
+    ResultCode EncodePaintFile(std::vector<std::uint8_t>& bytes) const;
 
     // Grid insertion of one stored metaball.
     ResultCode InsertIntoGrid(const Metaball& m);

@@ -288,29 +288,25 @@ ResultCode ReadDocument(const std::string& path, DocumentContents& doc) {
 
 } // namespace
 
-ResultCode PaintCanvas::SavePaintFile(const std::string& path) {
-    if (!store) {
-        return Result::NoData;
-    }
-    SafeFileWriter file(path);
-    if (file.Open() != Result::Success) {
-        return Result::FileOpenFailed;
-    }
-    SafeBlockWriter out(file);
+namespace {
+
+// The whole document of `canvas`, in file order, to `out`; 0, -13 or the image block's code.
+ResultCode WriteDocument(const PaintCanvas& canvas, BlockWriter& out, ProgressTarget* progressTarget) {
+    const MetaballStore& store = *canvas.store;
     std::int32_t count = 0;
-    for (const Metaball& m : store->records) {
+    for (const Metaball& m : store.records) {
         if (m.state != MetaballErased) {
             ++count;
         }
     }
-    bool ok = WriteField(out, kMagic) && WriteField(out, kVersion) && out.WriteInt32(width) &&
-              out.WriteInt32(height) && out.WriteInt32(count);
+    bool ok = WriteField(out, kMagic) && WriteField(out, kVersion) && out.WriteInt32(canvas.width) &&
+              out.WriteInt32(canvas.height) && out.WriteInt32(count);
     MaterialBlock previous;
-    const std::int32_t total = store->Count();
+    const std::int32_t total = store.Count();
     RecordProgress progress(progressTarget, ProgressWriting, total);
     for (std::int32_t i = 0; ok && i < total; ++i) {
         progress.DoneUpTo(i + 1);
-        const Metaball& m = store->records[static_cast<std::size_t>(i)];
+        const Metaball& m = store.records[static_cast<std::size_t>(i)];
         if (m.state == MetaballErased) {
             continue;
         }
@@ -327,19 +323,56 @@ ResultCode PaintCanvas::SavePaintFile(const std::string& path) {
              out.WriteFloat(m.x) && out.WriteFloat(m.y) && out.WriteFloat(m.z);
     }
     if (!ok) {
-        file.Discard();
         return Result::FileWriteFailed;
     }
-    const ResultCode image = WriteImageBlock(backgroundImage, &out);
-    if (image != Result::Success) {
+    return WriteImageBlock(canvas.backgroundImage, &out);
+}
+
+} // namespace
+
+ResultCode PaintCanvas::SavePaintFile(const std::string& path) {
+    if (!store) {
+        return Result::NoData;
+    }
+    SafeFileWriter file(path);
+    if (file.Open() != Result::Success) {
+        return Result::FileOpenFailed;
+    }
+    SafeBlockWriter out(file);
+    const ResultCode written = WriteDocument(*this, out, progressTarget);
+    if (written != Result::Success) {
         file.Discard();
-        return image;
+        return written;
     }
     if (!out.Flush()) {
         file.Discard();
         return Result::FileWriteFailed;
     }
     return file.Commit();
+}
+
+ResultCode PaintCanvas::EncodePaintFile(std::vector<std::uint8_t>& bytes) const {
+    if (!store) {
+        return Result::NoData;
+    }
+    BufferWriter out;
+    // One allocation for the largest the document can be: every record with its material block.
+    const std::uint64_t largest = 52 + static_cast<std::uint64_t>(store->Count()) * 80 +
+                                  ImageBlockSize(backgroundImage.width, backgroundImage.height,
+                                                 backgroundImage.bytesPerPixel, backgroundImage.paletteCount);
+    try {
+        out.bytes.reserve(static_cast<std::size_t>(largest));
+    } catch (const std::bad_alloc&) {
+        return Result::OutOfMemory;
+    } catch (const std::length_error&) {
+        return Result::OutOfMemory;
+    }
+    const ResultCode written = WriteDocument(*this, out, nullptr);
+    if (written != Result::Success) {
+        return written == Result::FileWriteFailed ? Result::OutOfMemory : written;
+    }
+    bytes = std::move(out.bytes);
+    return Result::Success;
 }
 
 ResultCode PaintCanvas::LoadPaintFile(const std::string& path) {

@@ -2,13 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/file.h>
 #include <system_error>
-#include <unistd.h>
+#include <utility>
 
 #include "engine/PaintCanvas.h"
+#include "persistence/FileLock.h"
 #include "persistence/ImageBlock.h"
 #include "persistence/SafeFileWriter.h"
 
@@ -109,26 +108,18 @@ bool UndoJournal::TakeFolder(const std::string& candidate) {
     if (!std::filesystem::is_directory(candidate, error)) {
         return false;
     }
-    const std::string lockPath = candidate + "/" + LockFileName();
-    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return false;
-    }
     // Another running program holds this folder: emptying it would destroy that program's history.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
+    FileLock taken;
+    if (!taken.TryTake(candidate + "/" + LockFileName())) {
         return false;
     }
-    lockFd = fd;
+    lock = std::move(taken);
     folder = candidate;
     return true;
 }
 
 void UndoJournal::ReleaseFolder() {
-    if (lockFd >= 0) {
-        ::close(lockFd);
-        lockFd = -1;
-    }
+    lock.Release();
 }
 
 void UndoJournal::Init(PaintCanvas& target) {

@@ -18,6 +18,8 @@ public:
     int saveQuestions = 0;
     std::deque<PromptAnswer> saveAnswers; // empty: いいえ
     bool lastQuestionHadCancel = false;
+    QStringList restoreQuestions;
+    std::deque<PromptAnswer> restoreAnswers; // empty: はい, the default button
     QString openPath; // empty: the open dialog is cancelled
     QStringList openFilters;
     QString savePath; // empty: the save dialog is cancelled
@@ -45,6 +47,15 @@ public:
         }
         const PromptAnswer a = saveAnswers.front();
         saveAnswers.pop_front();
+        return a;
+    }
+    PromptAnswer AskRestore(const QString& text) override {
+        restoreQuestions << text;
+        if (restoreAnswers.empty()) {
+            return PromptAnswer::Yes;
+        }
+        const PromptAnswer a = restoreAnswers.front();
+        restoreAnswers.pop_front();
         return a;
     }
     QString OpenFileName(const QString& filter) override {

@@ -21,6 +21,7 @@ protected:
         options.undoFolder = dir.filePath(QStringLiteral("UNDO"));
         options.undoFallbackFolder = dir.filePath(QStringLiteral("UNDO-fallback"));
         options.settingsPath = dir.filePath(QStringLiteral("nurimoko.ini"));
+        options.recoveryFolder = dir.filePath(QStringLiteral("recovery"));
         options.createDialogs = withDialogs;
         AdjustOptions(options);
         view = std::make_unique<COvaneView>(nullptr, options);
