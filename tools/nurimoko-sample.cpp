@@ -21,7 +21,7 @@
 #include "brushes/StrokeController.h"
 #include "engine/PaintCanvas.h"
 #include "persistence/Bmp.h"
-#include "persistence/PngWriter.h"
+#include "persistence/PngFile.h"
 
 namespace {
 
