@@ -14,6 +14,7 @@
 #include "app/ShellPrompts.h"
 #include "app/ViewGeometry.h"
 #include "app/ViewMessages.h"
+#include "app/ZoomedPicture.h"
 #include "background/RgbBytes.h"
 #include "brushes/StrokeController.h"
 #include "brushes/StrokeServices.h"
@@ -140,6 +141,8 @@ public:
     const RasterImage& DisplayImage() const { return displayImage_; }
     // The display picture as it goes to the screen (top-down).
     const QImage& ScreenImage() const { return screenImage_; }
+    // Below 100 %: the display picture averaged down to the screen's pixels, as last painted.
+    const ZoomedPicture& Zoomed() const { return zoomed_; }
     const GridSettings& Grid() const { return grid_; }
     bool Modified() const { return modified_ != 0; }
     void SetModifiedFlag(bool on) { modified_ = on ? 1 : 0; }
@@ -207,6 +210,7 @@ private:
     QString currentPath_;
     RasterImage displayImage_;
     QImage screenImage_;
+    ZoomedPicture zoomed_;
     GridSettings grid_;
     QElapsedTimer busyStart_;
     std::unique_ptr<UndoJournal> journal_;

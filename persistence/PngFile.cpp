@@ -118,7 +118,8 @@ ResultCode Encode(png_structp png, png_infop info, const RasterImage& rgb, std::
     }
     png_set_write_fn(png, &out, AppendToVector, FlushNothing);
     png_set_IHDR(png, info, static_cast<png_uint_32>(rgb.width), static_cast<png_uint_32>(rgb.height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     png_set_bgr(png);
     png_write_image(png, rows.data());

@@ -65,7 +65,7 @@ struct HandMadePng {
     std::uint8_t bitDepth = 8;
     std::uint8_t colourType = 2;
     Bytes scanLines{};
-    Bytes palette{}; // PLTE data
+    Bytes palette{};      // PLTE data
     Bytes transparency{}; // tRNS data
 
     Bytes Build() const {
@@ -140,7 +140,8 @@ TEST(PngFileTest, TheTopRowComesFirstInTheFile) {
     RasterImage image;
     ASSERT_EQ(image.CreateRgb(2, 2), Result::Success);
     image.FillRow(1, FloatColour{1.0f, 0.0f, 0.0f});
-    HandMadePng expected{.width = 2, .height = 2, .scanLines = {0, 255, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0}};
+    HandMadePng expected{
+        .width = 2, .height = 2, .scanLines = {0, 255, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0}};
     RasterImage fromHand;
     const Bytes hand = expected.Build();
     ASSERT_EQ(LoadPngBytes(fromHand, hand.data(), hand.size()), Result::Success);
@@ -186,9 +187,13 @@ TEST(PngFileTest, EveryKindOfPngBecomesA24BitPictureOfItsStoredColours) {
          {10, 20, 30},
          {40, 50, 60}},
         {"grey", {.width = 2, .colourType = 0, .scanLines = {0, 7, 200}}, {7, 7, 7}, {200, 200, 200}},
-        {"grey with alpha", {.width = 2, .colourType = 4, .scanLines = {0, 7, 0, 200, 90}}, {7, 7, 7},
+        {"grey with alpha",
+         {.width = 2, .colourType = 4, .scanLines = {0, 7, 0, 200, 90}},
+         {7, 7, 7},
          {200, 200, 200}},
-        {"one-bit grey", {.width = 2, .bitDepth = 1, .colourType = 0, .scanLines = {0, 0x40}}, {0, 0, 0},
+        {"one-bit grey",
+         {.width = 2, .bitDepth = 1, .colourType = 0, .scanLines = {0, 0x40}},
+         {0, 0, 0},
          {255, 255, 255}},
         {"palette with transparency",
          {.width = 2,
@@ -299,9 +304,9 @@ TEST(PictureFileTest, TheExtensionChoosesTheKindOfFile) {
         const char* name;
         const char* kind; // "BM", "PNG" or nullptr for a refused name
     };
-    for (const Case c : {Case{"a.bmp", "BM"}, Case{"b.BMP", "BM"}, Case{"c.png", "PNG"}, Case{"d.PNG", "PNG"},
-                         Case{"e.Png", nullptr}, Case{"f.jpg", nullptr}, Case{"g", nullptr},
-                         Case{"h.png.txt", nullptr}}) {
+    for (const Case c :
+         {Case{"a.bmp", "BM"}, Case{"b.BMP", "BM"}, Case{"c.png", "PNG"}, Case{"d.PNG", "PNG"},
+          Case{"e.Png", nullptr}, Case{"f.jpg", nullptr}, Case{"g", nullptr}, Case{"h.png.txt", nullptr}}) {
         SCOPED_TRACE(c.name);
         const std::string path = dir.File(c.name);
         EXPECT_EQ(HasPictureExtension(path), c.kind != nullptr);
@@ -315,9 +320,9 @@ TEST(PictureFileTest, TheExtensionChoosesTheKindOfFile) {
         }
         const Bytes file = ReadBytes(path);
         ASSERT_GE(file.size(), 4u);
-        EXPECT_EQ(std::string(file.begin() + (c.kind[0] == 'P' ? 1 : 0),
-                              file.begin() + (c.kind[0] == 'P' ? 4 : 2)),
-                  c.kind);
+        EXPECT_EQ(
+            std::string(file.begin() + (c.kind[0] == 'P' ? 1 : 0), file.begin() + (c.kind[0] == 'P' ? 4 : 2)),
+            c.kind);
         ASSERT_EQ(LoadPictureFile(loaded, path), Result::Success);
         EXPECT_EQ(loaded.data, image.data);
     }
