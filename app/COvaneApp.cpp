@@ -3,11 +3,13 @@
 #include "app/CMainFrame.h"
 #include "app/CommandTable.h"
 #include "app/ShellPictures.h"
+#include "app/SystemTranslations.h"
 
 COvaneApp::COvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("nurimoko"));
     setApplicationDisplayName(QString());
-    setDesktopFileName(QString::fromLatin1(AppUserModelId));
+    setDesktopFileName(QString::fromLatin1(DesktopFileName));
+    InstallJapaneseTranslations(*this);
     setWindowIcon(ApplicationIcon());
 }
 

@@ -239,7 +239,8 @@ UpdateRect COvaneView::RefreshDisplay(const UpdateRect& rect) {
     CopyRectToQImage(displayImage_, clipped.x0, clipped.y0, clipped.x1, clipped.y1, screenImage_);
     // A shrunk picture of another zoom is made anew when it is next painted.
     if (zoomed_.Matches(screenImage_, geometry_.Zoom())) {
-        zoomed_.Update(screenImage_, TopDownRect(displayImage_.height, clipped.x0, clipped.y0, clipped.x1, clipped.y1));
+        zoomed_.Update(screenImage_,
+                       TopDownRect(displayImage_.height, clipped.x0, clipped.y0, clipped.x1, clipped.y1));
     }
     return clipped;
 }

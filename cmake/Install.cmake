@@ -54,9 +54,10 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Qt 6 libraries, libc and libstdc++ are read from the binaries (Qt's xcb platform plugin is part of
-# libqt6gui6 on Debian 12); the manual and the Japanese interface need the CJK fonts.
+# libqt6gui6 on Debian 12); the manual and the Japanese interface need the CJK fonts, and the system
+# dialogs (file, colour, standard buttons) take their Japanese texts from Qt's translations.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 
 set(NURIMOKO_INSTALL_APPDIR_FULL ${CPACK_PACKAGING_INSTALL_PREFIX}/${NURIMOKO_INSTALL_APPDIR})

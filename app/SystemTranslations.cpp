@@ -1,0 +1,20 @@
+#include "app/SystemTranslations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QStringList>
+#include <QTranslator>
+
+QTranslator* InstallJapaneseTranslations(QCoreApplication& app) {
+    const QStringList folders = {QCoreApplication::applicationDirPath() + QStringLiteral("/translations"),
+                                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
+    auto* translator = new QTranslator(&app);
+    for (const QString& folder : folders) {
+        if (translator->load(QStringLiteral("qtbase_ja"), folder) &&
+            QCoreApplication::installTranslator(translator)) {
+            return translator;
+        }
+    }
+    delete translator;
+    return nullptr;
+}
