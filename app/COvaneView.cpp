@@ -23,6 +23,7 @@
 #include "background/Grid.h"
 #include "brushes/StrokeJournalRecorder.h"
 #include "dialogs/CDlgBackground.h"
+#include "persistence/PictureFile.h"
 #include "persistence/UndoJournal.h"
 #include "toolbox/CDlgToolBox.h"
 
@@ -137,6 +138,26 @@ void COvaneView::OnStartTimer() {
     startTimerDone_ = true;
     SetCaption(QString::fromUtf8(AppTitle));
     controller_->RefreshBrush();
+    // After the caption, so that a document opened from outside keeps its path there.
+    if (!startFile_.isEmpty()) {
+        OpenStartFile(std::exchange(startFile_, QString()));
+    }
+}
+
+void COvaneView::OpenStartFile(const QString& path) {
+    if (path.isEmpty()) {
+        return;
+    }
+    if (!startTimerDone_) {
+        startFile_ = path;
+        return;
+    }
+    if (HasPictureExtension(QFile::encodeName(path).toStdString())) {
+        NewFromImageFile(path);
+    } else {
+        OpenCommand(path);
+    }
+    emit commandStateChanged();
 }
 
 void COvaneView::SetCaption(const QString& caption) {

@@ -64,8 +64,13 @@ public:
 
     // The first showing: journal, the 1280 × 720 canvas, the dialogs, the settings, the start timer.
     void InitialUpdate();
-    // The start timer's tick: caption "ヌリモコ" and the first copy of the tool box's brush.
+    // The start timer's tick: caption "ヌリモコ" and the first copy of the tool box's brush; then the file
+    // given on the command line, if any.
     void OnStartTimer();
+    // A file given from outside (the command line): opened once the start timer has ticked, at once if
+    // it already has. A BMP or PNG picture starts a new canvas as 画像ファイルから新規作成 does; any other
+    // file is opened as a paint document, as 開く does.
+    void OpenStartFile(const QString& path);
 
     // ---- Commands of the frame ----
     void OnCommand(int id);
@@ -78,6 +83,8 @@ public:
     // ---- Document commands ----
     void NewCanvasCommand();
     void NewFromImageFileCommand();
+    // Steps 3 to 5 of the command for a chosen picture file.
+    void NewFromImageFile(const QString& path);
     void NewFromClipboardCommand();
     // With an empty path the open dialog asks for one (the command); a dropped file gives it directly.
     void OpenCommand(const QString& path = QString());
@@ -221,5 +228,6 @@ private:
     ScrollSize contentSize_{100, 100};
     bool initialised_ = false;
     bool startTimerDone_ = false;
+    QString startFile_; // given from outside before the start timer ticked
     bool displayStale_ = true; // the display picture has not yet taken the canvas
 };

@@ -262,6 +262,10 @@ void COvaneView::NewFromImageFileCommand() {
     if (path.isEmpty()) {
         return;
     }
+    NewFromImageFile(path);
+}
+
+void COvaneView::NewFromImageFile(const QString& path) {
     RasterImage picture;
     const ResultCode rc = LoadPictureFile(picture, LocalPath(path));
     if (rc != Result::Success) {
