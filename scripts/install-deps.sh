@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk qt6-translations-l10n
   xvfb xauth
+  desktop-file-utils shared-mime-info
 )
 
 missing=()
