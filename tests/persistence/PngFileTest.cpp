@@ -64,6 +64,7 @@ struct HandMadePng {
     std::uint32_t height = 1;
     std::uint8_t bitDepth = 8;
     std::uint8_t colourType = 2;
+    std::uint8_t interlace = 0;
     Bytes scanLines{};
     Bytes palette{};      // PLTE data
     Bytes transparency{}; // tRNS data
@@ -73,7 +74,7 @@ struct HandMadePng {
         Bytes header;
         PutBigEndian32(header, width);
         PutBigEndian32(header, height);
-        header.insert(header.end(), {bitDepth, colourType, 0, 0, 0});
+        header.insert(header.end(), {bitDepth, colourType, 0, 0, interlace});
         PutChunk(out, "IHDR", header);
         if (!palette.empty()) {
             PutChunk(out, "PLTE", palette);
@@ -219,6 +220,33 @@ TEST(PngFileTest, EveryKindOfPngBecomesA24BitPictureOfItsStoredColours) {
         EXPECT_EQ(Rgb(image, 0, 0), c.first);
         EXPECT_EQ(Rgb(image, 1, 0), c.second);
     }
+}
+
+TEST(PngFileTest, AnInterlacedPictureReadsAsThePlainOne) {
+    // A 3 × 3 grey picture, grey 10 × row + column + 1 with rows from the top, plain and in the seven
+    // Adam7 passes (pass 1: (0,0); 4: (2,0); 5: row 2 at columns 0, 2; 6: column 1 of rows 0 and 2; 7: row
+    // 1).
+    const auto g = [](int x, int y) { return static_cast<std::uint8_t>(10 * y + x + 1); };
+    const HandMadePng plain{.width = 3,
+                            .height = 3,
+                            .colourType = 0,
+                            .scanLines = {0, g(0, 0), g(1, 0), g(2, 0), 0, g(0, 1), g(1, 1), g(2, 1), 0,
+                                          g(0, 2), g(1, 2), g(2, 2)}};
+    const HandMadePng interlaced{.width = 3,
+                                 .height = 3,
+                                 .colourType = 0,
+                                 .interlace = 1,
+                                 .scanLines = {0, g(0, 0), 0, g(2, 0), 0, g(0, 2), g(2, 2), 0, g(1, 0), 0,
+                                               g(1, 2), 0, g(0, 1), g(1, 1), g(2, 1)}};
+    RasterImage fromPlain;
+    const Bytes plainFile = plain.Build();
+    ASSERT_EQ(LoadPngBytes(fromPlain, plainFile.data(), plainFile.size()), Result::Success);
+    RasterImage fromInterlaced;
+    const Bytes interlacedFile = interlaced.Build();
+    ASSERT_EQ(LoadPngBytes(fromInterlaced, interlacedFile.data(), interlacedFile.size()), Result::Success);
+    EXPECT_EQ(fromInterlaced.data, fromPlain.data);
+    EXPECT_EQ(Rgb(fromInterlaced, 2, 2), (std::array<int, 3>{3, 3, 3})) << "top right";
+    EXPECT_EQ(Rgb(fromInterlaced, 1, 0), (std::array<int, 3>{22, 22, 22})) << "bottom middle";
 }
 
 TEST(PngFileTest, BrokenAndForeignFilesGiveCodesAndLeaveThePictureAlone) {
