@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QStringList>
 #include <QTranslator>
 
@@ -12,6 +13,7 @@ QTranslator* InstallJapaneseTranslations(QCoreApplication& app) {
     for (const QString& folder : folders) {
         if (translator->load(QStringLiteral("qtbase_ja"), folder) &&
             QCoreApplication::installTranslator(translator)) {
+            QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
             return translator;
         }
     }

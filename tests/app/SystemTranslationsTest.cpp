@@ -55,6 +55,7 @@ protected:
 TEST_F(SystemDialogs, FileAndColourDialogsSpeakJapanese) {
     translator = InstallJapaneseTranslations(*QCoreApplication::instance());
     ASSERT_NE(translator, nullptr) << "install qt6-translations-l10n";
+    EXPECT_EQ(QLocale().language(), QLocale::Japanese) << "dates and sizes in the dialogs too";
 
     struct Case {
         const char* name;
