@@ -3,9 +3,15 @@
 // maximised.
 
 #include <QApplication>
+#include <QStringList>
 #include <memory>
 
 class CMainFrame;
+
+// The file to open given on the command line (`nurimoko PATH`, the desktop entry's %f), as an absolute
+// path; a file: URL is taken as its local path. Only the first argument after the program counts; empty
+// when there is none.
+QString StartFileFromArguments(const QStringList& arguments);
 
 class COvaneApp : public QApplication {
     Q_OBJECT

@@ -23,6 +23,7 @@
 #include "background/Grid.h"
 #include "brushes/StrokeJournalRecorder.h"
 #include "dialogs/CDlgBackground.h"
+#include "persistence/PictureFile.h"
 #include "persistence/RecoverySchedule.h"
 #include "persistence/RecoveryStore.h"
 #include "persistence/UndoJournal.h"
@@ -145,6 +146,26 @@ void COvaneView::OnStartTimer() {
     startTimerDone_ = true;
     SetCaption(QString::fromUtf8(AppTitle));
     controller_->RefreshBrush();
+    // After the caption, so that a document opened from outside keeps its path there.
+    if (!startFile_.isEmpty()) {
+        OpenStartFile(std::exchange(startFile_, QString()));
+    }
+}
+
+void COvaneView::OpenStartFile(const QString& path) {
+    if (path.isEmpty()) {
+        return;
+    }
+    if (!startTimerDone_) {
+        startFile_ = path;
+        return;
+    }
+    if (HasPictureExtension(QFile::encodeName(path).toStdString())) {
+        NewFromImageFile(path);
+    } else {
+        OpenCommand(path);
+    }
+    emit commandStateChanged();
 }
 
 void COvaneView::SetCaption(const QString& caption) {
@@ -221,6 +242,7 @@ void COvaneView::RecreateDisplayImage(std::int32_t width, std::int32_t height) {
     }
     displayImage_.FillCheckerboard(20, 0, 0, 0);
     screenImage_ = QImageFromImage(displayImage_);
+    zoomed_.Clear();
     displayStale_ = true;
 }
 
@@ -244,6 +266,11 @@ UpdateRect COvaneView::RefreshDisplay(const UpdateRect& rect) {
     UpdateRect clipped = rect;
     clipped.Clamp(displayImage_.width, displayImage_.height);
     CopyRectToQImage(displayImage_, clipped.x0, clipped.y0, clipped.x1, clipped.y1, screenImage_);
+    // A shrunk picture of another zoom is made anew when it is next painted.
+    if (zoomed_.Matches(screenImage_, geometry_.Zoom())) {
+        zoomed_.Update(screenImage_,
+                       TopDownRect(displayImage_.height, clipped.x0, clipped.y0, clipped.x1, clipped.y1));
+    }
     return clipped;
 }
 
@@ -295,8 +322,18 @@ void COvaneView::paintEvent(QPaintEvent* event) {
     if (!screenImage_.isNull()) {
         const QRectF target(d.x, d.y, d.width, d.height);
         const QRectF exposed = QRectF(event->rect()).intersected(target);
-        if (!exposed.isEmpty()) {
-            const qreal z = geometry_.Zoom();
+        const float zoom = geometry_.Zoom();
+        if (!exposed.isEmpty() && zoom < 1.0f) {
+            if (!zoomed_.Matches(screenImage_, zoom)) {
+                zoomed_.Rebuild(screenImage_, zoom);
+            }
+            // Screen pixels that average the picture pixels they cover, drawn one to one.
+            painter.save();
+            painter.setClipRect(exposed);
+            painter.drawImage(QPointF(std::round(d.x), std::round(d.y)), zoomed_.Image());
+            painter.restore();
+        } else if (!exposed.isEmpty()) {
+            const qreal z = zoom;
             const int w = screenImage_.width();
             const int h = screenImage_.height();
             // Only the exposed part is scaled, with one pixel more on each side for the smoothing.

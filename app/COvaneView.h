@@ -15,6 +15,7 @@
 #include "app/ShellPrompts.h"
 #include "app/ViewGeometry.h"
 #include "app/ViewMessages.h"
+#include "app/ZoomedPicture.h"
 #include "background/RgbBytes.h"
 #include "brushes/StrokeController.h"
 #include "brushes/StrokeServices.h"
@@ -73,8 +74,13 @@ public:
 
     // The first showing: journal, the 1280 × 720 canvas, the dialogs, the settings, the start timer.
     void InitialUpdate();
-    // The start timer's tick: caption "ヌリモコ" and the first copy of the tool box's brush.
+    // The start timer's tick: caption "ヌリモコ" and the first copy of the tool box's brush; then the file
+    // given on the command line, if any.
     void OnStartTimer();
+    // A file given from outside (the command line): opened once the start timer has ticked, at once if
+    // it already has. A BMP or PNG picture starts a new canvas as 画像ファイルから新規作成 does; any other
+    // file is opened as a paint document, as 開く does.
+    void OpenStartFile(const QString& path);
 
     // ---- Commands of the frame ----
     void OnCommand(int id);
@@ -87,6 +93,8 @@ public:
     // ---- Document commands ----
     void NewCanvasCommand();
     void NewFromImageFileCommand();
+    // Steps 3 to 5 of the command for a chosen picture file.
+    void NewFromImageFile(const QString& path);
     void NewFromClipboardCommand();
     // With an empty path the open dialog asks for one (the command); a dropped file gives it directly.
     void OpenCommand(const QString& path = QString());
@@ -170,6 +178,8 @@ public:
     const RasterImage& DisplayImage() const { return displayImage_; }
     // The display picture as it goes to the screen (top-down).
     const QImage& ScreenImage() const { return screenImage_; }
+    // Below 100 %: the display picture averaged down to the screen's pixels, as last painted.
+    const ZoomedPicture& Zoomed() const { return zoomed_; }
     const GridSettings& Grid() const { return grid_; }
     bool Modified() const { return modified_ != 0; }
     void SetModifiedFlag(bool on) { modified_ = on ? 1 : 0; }
@@ -242,6 +252,7 @@ private:
     QString currentPath_;
     RasterImage displayImage_;
     QImage screenImage_;
+    ZoomedPicture zoomed_;
     GridSettings grid_;
     QElapsedTimer busyStart_;
     std::unique_ptr<UndoJournal> journal_;
@@ -252,6 +263,7 @@ private:
     ScrollSize contentSize_{100, 100};
     bool initialised_ = false;
     bool startTimerDone_ = false;
+    QString startFile_; // given from outside before the start timer ticked
     bool displayStale_ = true; // the display picture has not yet taken the canvas
     std::unique_ptr<RecoveryStore> recovery_;
     std::unique_ptr<RecoverySchedule> recoverySchedule_;

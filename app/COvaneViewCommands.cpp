@@ -10,7 +10,7 @@
 #include "app/SettingsFile.h"
 #include "app/ShellTexts.h"
 #include "dialogs/CDlgBackground.h"
-#include "persistence/Bmp.h"
+#include "persistence/PictureFile.h"
 #include "persistence/UndoJournal.h"
 #include "toolbox/CDlgToolBox.h"
 
@@ -264,8 +264,12 @@ void COvaneView::NewFromImageFileCommand() {
     if (path.isEmpty()) {
         return;
     }
+    NewFromImageFile(path);
+}
+
+void COvaneView::NewFromImageFile(const QString& path) {
     RasterImage picture;
-    const ResultCode rc = LoadBmpFile(picture, LocalPath(path));
+    const ResultCode rc = LoadPictureFile(picture, LocalPath(path));
     if (rc != Result::Success) {
         ShowResultMessage(this, rc);
         return;
@@ -382,7 +386,7 @@ void COvaneView::SavePictureCommand() {
     if (path.isEmpty()) {
         return;
     }
-    SaveBmpFile(canvas_.renderedImage, LocalPath(path));
+    SavePictureFile(canvas_.renderedImage, LocalPath(path));
 }
 
 void COvaneView::CopyPictureCommand() {

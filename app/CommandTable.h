@@ -32,4 +32,6 @@ bool CommandHasBehaviour(int id);
 
 inline constexpr const char* AppTitle = "ヌリモコ";
 inline constexpr const char* IdleStatusText = "準備完了";
-inline constexpr const char* AppUserModelId = "Ovane.AppID.NoVersion";
+// The application's name for the desktop: its entry nurimoko.desktop, so that docks and task bars
+// match the window to the entry.
+inline constexpr const char* DesktopFileName = "nurimoko";

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include "app/CommandTable.h"
@@ -16,6 +17,12 @@
 #include "dialogs/CDlgInformation.h"
 #include "dialogs/CDlgNewImage.h"
 #include "persistence/Bmp.h"
+
+QString FilterSuffix(const QString& filter) {
+    static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.(\\w+)\\)$"));
+    const QRegularExpressionMatch match = pattern.match(filter.trimmed());
+    return match.hasMatch() ? match.captured(1) : QString();
+}
 
 void QtShellPrompts::ShowMessage(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(AppTitle), text, QMessageBox::Ok, owner_);
@@ -71,6 +78,11 @@ QString QtShellPrompts::SaveFileName(const QString& defaultName, const QString& 
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultExtension);
+    // A name typed without an extension takes the one of the chosen file type.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, defaultExtension](const QString& f) {
+        const QString suffix = FilterSuffix(f);
+        dialog.setDefaultSuffix(suffix.isEmpty() ? defaultExtension : suffix);
+    });
     dialog.selectFile(defaultName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return QString();

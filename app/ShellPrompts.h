@@ -40,6 +40,10 @@ public:
     virtual void OpenWithShell(const QString& fileOrUrl, bool isUrl) = 0;
 };
 
+// The extension of a file-dialog filter entry that names exactly one, as "png" of "PNGﾌｧｲﾙ (*.png)";
+// empty for an entry such as "すべてのﾌｧｲﾙ (*.*)".
+QString FilterSuffix(const QString& filter);
+
 class QtShellPrompts : public ShellPrompts {
 public:
     explicit QtShellPrompts(QWidget* owner) : owner_(owner) {}

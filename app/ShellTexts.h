@@ -28,7 +28,9 @@ inline constexpr const char* HomepageUrl = "https://nurimoko.example.org/";
 
 inline constexpr const char* PaintOpenFilter = "MBファイル (*.mb)|*.mb|すべてのﾌｧｲﾙ (*.*)|*.*||";
 inline constexpr const char* PaintSaveFilter = "MBファイル (*.mb)|*.mb|すべてのファイル (*.*)|*.*||";
-inline constexpr const char* PictureFilter = "Bitmapﾌｧｲﾙ (*.bmp)|*.bmp|すべてのﾌｧｲﾙ (*.*)|*.*||";
+// BMP stays first, so it is the type the dialogs start with; PNG is offered beside it.
+inline constexpr const char* PictureFilter =
+    "Bitmapﾌｧｲﾙ (*.bmp)|*.bmp|PNGﾌｧｲﾙ (*.png)|*.png|すべてのﾌｧｲﾙ (*.*)|*.*||";
 inline constexpr const char* PaintExtension = "mb";
 inline constexpr const char* PictureExtension = "bmp";
 } // namespace ShellText

@@ -18,6 +18,9 @@ if(TARGET nurimoko)
   install(FILES ${link_dir}/nurimoko DESTINATION ${CMAKE_INSTALL_BINDIR})
 
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/nurimoko.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The paint-document type (application/x-nurimoko-painting), which the desktop entry opens.
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/nurimoko-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+          RENAME nurimoko.xml)
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/nurimoko.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
@@ -54,18 +57,22 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Qt 6 libraries, libc and libstdc++ are read from the binaries (Qt's xcb platform plugin is part of
-# libqt6gui6 on Debian 12); the manual and the Japanese interface need the CJK fonts.
+# libqt6gui6 on Debian 12); the manual and the Japanese interface need the CJK fonts, and the system
+# dialogs (file, colour, standard buttons) take their Japanese texts from Qt's translations.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-translations-l10n")
+# The package scripts register the paint-document type and the desktop entry with these when present.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, shared-mime-info, desktop-file-utils")
 
 set(NURIMOKO_INSTALL_APPDIR_FULL ${CPACK_PACKAGING_INSTALL_PREFIX}/${NURIMOKO_INSTALL_APPDIR})
-foreach(script prerm postrm)
+set(NURIMOKO_DATADIR_FULL ${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR})
+foreach(script postinst prerm postrm)
   configure_file(${CMAKE_SOURCE_DIR}/packaging/${script}.in ${CMAKE_BINARY_DIR}/packaging/debian/${script} @ONLY
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
                                   WORLD_EXECUTE)
 endforeach()
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/debian/prerm
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/debian/postinst
+                                       ${CMAKE_BINARY_DIR}/packaging/debian/prerm
                                        ${CMAKE_BINARY_DIR}/packaging/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 

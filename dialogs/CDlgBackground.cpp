@@ -18,7 +18,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 
-#include "persistence/Bmp.h"
+#include "persistence/PictureFile.h"
 #include "toolbox/DialogUnits.h"
 #include "toolbox/PaintedFrame.h"
 #include "toolbox/RasterImageQt.h"
@@ -363,14 +363,14 @@ void CDlgBackground::LoadFromFile() {
         path = chooseBitmapFile();
     } else {
         path = QFileDialog::getOpenFileName(this, QString(), QString(),
-                                            Utf8("Bitmapﾌｧｲﾙ (*.bmp);;すべてのﾌｧｲﾙ (*.*)"));
+                                            Utf8("Bitmapﾌｧｲﾙ (*.bmp);;PNGﾌｧｲﾙ (*.png);;すべてのﾌｧｲﾙ (*.*)"));
     }
     if (path.isEmpty()) {
         return;
     }
     Send(CanvasBackgroundChanging);
     RasterImage picture;
-    const ResultCode code = LoadBmpFile(picture, path.toLocal8Bit().toStdString());
+    const ResultCode code = LoadPictureFile(picture, path.toLocal8Bit().toStdString());
     FinishPicture(code, picture);
 }
 

@@ -15,6 +15,7 @@
 #include "app/SettingsFile.h"
 #include "engine/PaintCanvas.h"
 #include "persistence/Bmp.h"
+#include "persistence/PngFile.h"
 #include "persistence/UndoJournal.h"
 #include "toolbox/ColorButtonGrid.h"
 
@@ -118,6 +119,24 @@ std::vector<std::uint8_t> BmpFile(std::int32_t width, std::int32_t height, std::
     b.U32(compression).U32(0).U32(0).U32(0).U32(colours).U32(0);
     b.bytes.insert(b.bytes.end(), rest.begin(), rest.end());
     return b.bytes;
+}
+
+// Pictures as the program writes them: a tiny one and one with several rows of varied pixels.
+void PngSeeds(const fs::path& out) {
+    for (const auto& [w, h] : {std::pair{1, 1}, std::pair{17, 9}}) {
+        RasterImage rgb;
+        Check(rgb.CreateRgb(w, h) == Result::Success, "PNG seed picture");
+        for (std::int32_t y = 0; y < h; ++y) {
+            for (std::int32_t x = 0; x < w; ++x) {
+                std::uint8_t* p = rgb.PixelAt(x, y);
+                p[0] = static_cast<std::uint8_t>(15 * x);
+                p[1] = static_cast<std::uint8_t>(28 * y);
+                p[2] = static_cast<std::uint8_t>(x * y);
+            }
+        }
+        const std::string name = "rgb" + std::to_string(w) + "x" + std::to_string(h) + ".png";
+        Check(SavePngFile(rgb, (out / name).string()) == Result::Success, name.c_str());
+    }
 }
 
 void BmpSeeds(const fs::path& out) {
@@ -244,12 +263,13 @@ int main(int argc, char** argv) {
     }
     const fs::path root = argv[1];
     const fs::path scratch = fs::temp_directory_path() / ("nurimoko-seeds-" + std::to_string(::getpid()));
-    for (const char* target : {"paint_file", "bmp", "undo_files", "settings_file"}) {
+    for (const char* target : {"paint_file", "bmp", "png", "undo_files", "settings_file"}) {
         fs::create_directories(root / target);
     }
     fs::create_directories(scratch);
     PaintSeeds(root / "paint_file");
     BmpSeeds(root / "bmp");
+    PngSeeds(root / "png");
     UndoSeeds(root / "undo_files", scratch);
     SettingsSeeds(root / "settings_file");
     std::error_code error;

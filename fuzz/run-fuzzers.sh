@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) and runs
 # each one in turn for SECONDS seconds (default 60), starting from the seeds in fuzz/corpus/<target>.
-# Usage: bash fuzz/run-fuzzers.sh [SECONDS] [TARGET...]   (targets: paint_file bmp undo_files settings_file)
+# Usage: bash fuzz/run-fuzzers.sh [SECONDS] [TARGET...]   (targets: paint_file bmp png undo_files settings_file)
 # New inputs go to <build>/corpus/<target>, crashing inputs to <build>/artifacts/<target>/.
 # The build lives in build-fuzz/ (or $NURIMOKO_FUZZ_BUILD_DIR). Exits non-zero when a fuzzer found a fault.
 set -euo pipefail
@@ -10,7 +10,7 @@ seconds="${1:-60}"
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(paint_file bmp undo_files settings_file)
+  targets=(paint_file bmp png undo_files settings_file)
 fi
 
 bash "$here/scripts/install-deps.sh"

@@ -1,5 +1,5 @@
-// Renders a paint document or a BMP picture without the user interface:
-//   nurimoko-render INPUT OUTPUT [--no-antialias]   INPUT ".mb" or ".bmp"; OUTPUT ".bmp", ".png" or ".mb"
+// Renders a paint document, or a new canvas on a BMP or PNG picture, without the user interface:
+//   nurimoko-render INPUT OUTPUT [--no-antialias]   INPUT ".mb", ".bmp" or ".png"; OUTPUT ".bmp", ".png" or ".mb"
 //   nurimoko-render --info INPUT.mb                  canvas size, metaball count, background depth
 // Exit status: 0 success, 1 failure (message and code on standard error), 2 usage error.
 
@@ -12,7 +12,8 @@
 #include "engine/PaintCanvas.h"
 #include "engine/ResultCode.h"
 #include "persistence/Bmp.h"
-#include "persistence/PngWriter.h"
+#include "persistence/PictureFile.h"
+#include "persistence/PngFile.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ constexpr int kExitUsage = 2;
 const char kUsage[] =
     "usage:\n"
     "  nurimoko-render INPUT OUTPUT [--no-antialias]\n"
-    "      INPUT: a paint document (.mb) or a BMP picture (.bmp)\n"
+    "      INPUT: a paint document (.mb), or a BMP (.bmp) or PNG (.png) picture for a new canvas\n"
     "      OUTPUT: .bmp (24-bit picture), .png (picture) or .mb (paint document)\n"
     "      the whole canvas is rendered with anti-aliasing unless --no-antialias is given\n"
     "  nurimoko-render --info INPUT.mb\n"
@@ -87,7 +88,7 @@ int LoadDocument(PaintCanvas& canvas, const std::string& path) {
 // A new canvas of the picture's size with the picture as its background, as "new from image file" does.
 int LoadPicture(PaintCanvas& canvas, const std::string& path) {
     RasterImage picture;
-    ResultCode code = LoadBmpFile(picture, path);
+    ResultCode code = LoadPictureFile(picture, path);
     if (code == Result::Success) {
         code = picture.ExpandPalette();
     }
@@ -133,8 +134,8 @@ int PrintInfo(const std::string& input) {
 int Convert(const std::string& input, const std::string& output, bool antiAliasing) {
     const FileKind inputKind = KindOf(input);
     const FileKind outputKind = KindOf(output);
-    if (inputKind != FileKind::Document && inputKind != FileKind::Bitmap) {
-        return UsageError("INPUT must be a paint document (.mb) or a BMP picture (.bmp): " + input);
+    if (inputKind == FileKind::Unknown) {
+        return UsageError("INPUT must be a paint document (.mb) or a BMP (.bmp) or PNG (.png) picture: " + input);
     }
     if (outputKind == FileKind::Unknown) {
         return UsageError("OUTPUT must end in .bmp, .png or .mb: " + output);

@@ -25,7 +25,7 @@
 #include "brushes/ToolBoxBars.h"
 #include "engine/PaintCanvas.h"
 #include "persistence/Bmp.h"
-#include "persistence/PngWriter.h"
+#include "persistence/PngFile.h"
 
 namespace {
 

@@ -95,6 +95,75 @@ TEST_F(CanvasView, MouseMapsThroughZoomAndScroll) {
     EXPECT_EQ(view->Canvas().renderedImage.PixelAt(1200, 20)[1], 255);
 }
 
+// What the screen shows of the view.
+QImage Screen(COvaneView& view) {
+    return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB888);
+}
+
+TEST_F(CanvasView, ZoomedOutEveryOnePixelGridLineStaysVisible) {
+    // A black one-pixel grid every 10 pixels over the white canvas.
+    RasterImage& picture = view->Canvas().renderedImage;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            if (x % 10 == 0 || y % 10 == 0) {
+                std::fill_n(picture.PixelAt(x, y), 3, 0);
+            }
+        }
+    }
+    const UpdateRect whole = UpdateRect::Make(0, 0, picture.width - 1, picture.height - 1);
+    view->BlitRect(whole);
+    view->Geometry().displayRect.width = 320.0f; // exactly 25 %: a screen pixel covers 4 × 4 pixels
+    view->Geometry().displayRect.height = 180.0f;
+    view->UpdateScrollSizes();
+    QImage screen = Screen(*view);
+    ASSERT_GE(screen.width(), 320);
+    ASSERT_GE(screen.height(), 180);
+
+    const auto linesIn = [](int first) {
+        int n = 0;
+        for (int i = first; i < first + 4; ++i) {
+            n += i % 10 == 0 ? 1 : 0;
+        }
+        return n;
+    };
+    int lineColumns = 0;
+    for (int sy = 0; sy < 180; ++sy) {
+        // Screen row sy covers the picture rows counted from the bottom 716 - 4 sy .. 719 - 4 sy.
+        const bool rowLine = linesIn(716 - 4 * sy) > 0;
+        for (int sx = 0; sx < 320; ++sx) {
+            const int shown = screen.pixelColor(sx, sy).red();
+            const bool columnLine = linesIn(4 * sx) > 0;
+            SCOPED_TRACE(testing::Message() << "screen pixel " << sx << "," << sy);
+            if (!rowLine && columnLine) {
+                // One of four columns is black: a quarter of the contrast.
+                ASSERT_NEAR(shown, 255 - 255 / 4, 2);
+                ++lineColumns;
+            } else if (!rowLine && !columnLine) {
+                ASSERT_GE(shown, 253);
+            } else {
+                ASSERT_LE(shown, 193) << "a horizontal line stays visible too";
+            }
+        }
+    }
+    EXPECT_GT(lineColumns, 320 * 180 / 10);
+
+    // A small change while zoomed out reaches the screen, re-averaged as a full average would.
+    const UpdateRect dab = UpdateRect::Make(402, 302, 405, 305);
+    for (int y = dab.y0; y <= dab.y1; ++y) {
+        for (int x = dab.x0; x <= dab.x1; ++x) {
+            std::fill_n(picture.PixelAt(x, y), 3, 0);
+        }
+    }
+    view->BlitRect(dab);
+    ZoomedPicture fresh;
+    fresh.Rebuild(view->ScreenImage(), 0.25);
+    EXPECT_EQ(view->Zoomed().Image(), fresh.Image());
+    screen = Screen(*view);
+    // Picture columns 402..405 and rows 302..305 (from the bottom) fall in screen pixels 100..101, 103..104.
+    EXPECT_LT(screen.pixelColor(100, 104).red(), 191 - 20);
+    EXPECT_EQ(screen.copy(0, 0, 320, 180), fresh.Image());
+}
+
 TEST_F(CanvasView, ZoomCommandsKeepTheirLimitsAndScrollSizes) {
     for (int i = 0; i < 60; ++i) {
         view->OnCommand(Cmd::ZoomOut);

@@ -6,6 +6,7 @@
 #include "ViewFixture.h"
 #include "app/CommandIds.h"
 #include "persistence/Bmp.h"
+#include "persistence/PictureFile.h"
 #include "persistence/UndoJournal.h"
 
 namespace {
@@ -172,27 +173,37 @@ TEST_F(DocumentCommands, CancelledOpenStillRestartsTheHistory) {
     EXPECT_GT(view->Canvas().store->Count(), 0);
 }
 
-TEST_F(DocumentCommands, NewFromABmpFileTakesItsSizeAndPixels) {
-    RasterImage picture;
-    ASSERT_EQ(picture.CreateRgb(64, 32), Result::Success);
-    picture.Fill(10, 200, 30); // red 10, green 200, blue 30
-    ASSERT_EQ(SaveBmpFile(picture, Path("pic.bmp").toStdString()), Result::Success);
-    prompts->openPath = Path("pic.bmp");
-    view->OnCommand(Cmd::FileNewFromImage);
-    EXPECT_EQ(prompts->openFilters.last(), QStringLiteral("Bitmapﾌｧｲﾙ (*.bmp);;すべてのﾌｧｲﾙ (*.*)"));
-    EXPECT_EQ(view->Canvas().width, 64);
-    EXPECT_EQ(view->Canvas().height, 32);
-    const std::uint8_t* px = view->Canvas().renderedImage.PixelAt(5, 5);
-    EXPECT_EQ(px[2], 10);
-    EXPECT_EQ(px[1], 200);
-    EXPECT_EQ(px[0], 30);
-    EXPECT_EQ(view->Journal()->Entries().size(), 1u);
+TEST_F(DocumentCommands, NewFromABmpOrPngFileTakesItsSizeAndPixels) {
+    struct Case {
+        const char* name;
+        std::int32_t width;
+        std::uint8_t red;
+    };
+    for (const Case c : {Case{"pic.bmp", 64, 10}, Case{"pic.png", 48, 90}}) {
+        SCOPED_TRACE(c.name);
+        RasterImage picture;
+        ASSERT_EQ(picture.CreateRgb(c.width, 32), Result::Success);
+        picture.Fill(c.red, 200, 30); // red, green 200, blue 30
+        ASSERT_EQ(SavePictureFile(picture, Path(c.name).toStdString()), Result::Success);
+        prompts->openPath = Path(c.name);
+        view->OnCommand(Cmd::FileNewFromImage);
+        EXPECT_EQ(prompts->openFilters.last(),
+                  QStringLiteral("Bitmapﾌｧｲﾙ (*.bmp);;PNGﾌｧｲﾙ (*.png);;すべてのﾌｧｲﾙ (*.*)"));
+        EXPECT_EQ(view->Canvas().width, c.width);
+        EXPECT_EQ(view->Canvas().height, 32);
+        const std::uint8_t* px = view->Canvas().renderedImage.PixelAt(5, 5);
+        EXPECT_EQ(px[2], c.red);
+        EXPECT_EQ(px[1], 200);
+        EXPECT_EQ(px[0], 30);
+        EXPECT_EQ(view->Journal()->Entries().size(), 1u);
+    }
 
     // A file of another extension is refused by the reader.
-    prompts->openPath = Path("pic.png");
+    prompts->openPath = Path("pic.jpg");
+    QFile::copy(Path("pic.png"), Path("pic.jpg"));
     view->OnCommand(Cmd::FileNewFromImage);
     EXPECT_EQ(prompts->messages.last(), QStringLiteral("未対応のﾃﾞｰﾀ形式です。"));
-    EXPECT_EQ(view->Canvas().width, 64);
+    EXPECT_EQ(view->Canvas().width, 48);
 }
 
 TEST_F(DocumentCommands, NewFromClipboardExpandsPalettePicturesAndRefusesEmptyOnes) {
@@ -227,14 +238,22 @@ TEST_F(DocumentCommands, NewFromClipboardExpandsPalettePicturesAndRefusesEmptyOn
 
 TEST_F(DocumentCommands, PicturesAreTheRenderedCanvasAndCopyFailureIsReported) {
     PaintSomething();
-    prompts->savePath = Path("out.bmp");
-    view->OnCommand(Cmd::SavePicture);
-    ASSERT_EQ(prompts->saveDialogs.size(), 1u);
-    EXPECT_EQ(prompts->saveDialogs[0].extension, QStringLiteral("bmp"));
-    EXPECT_EQ(prompts->saveDialogs[0].filter, QStringLiteral("Bitmapﾌｧｲﾙ (*.bmp);;すべてのﾌｧｲﾙ (*.*)"));
-    RasterImage back;
-    ASSERT_EQ(LoadBmpFile(back, Path("out.bmp").toStdString()), Result::Success);
-    EXPECT_EQ(back.data, view->Canvas().renderedImage.data);
+    for (const char* name : {"out.bmp", "out.png"}) {
+        SCOPED_TRACE(name);
+        prompts->saveDialogs.clear();
+        prompts->savePath = Path(name);
+        view->OnCommand(Cmd::SavePicture);
+        ASSERT_EQ(prompts->saveDialogs.size(), 1u);
+        EXPECT_EQ(prompts->saveDialogs[0].extension, QStringLiteral("bmp"));
+        EXPECT_EQ(prompts->saveDialogs[0].filter,
+                  QStringLiteral("Bitmapﾌｧｲﾙ (*.bmp);;PNGﾌｧｲﾙ (*.png);;すべてのﾌｧｲﾙ (*.*)"));
+        RasterImage back;
+        ASSERT_EQ(LoadPictureFile(back, Path(name).toStdString()), Result::Success);
+        EXPECT_EQ(back.data, view->Canvas().renderedImage.data);
+    }
+    QFile png(Path("out.png"));
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+    EXPECT_EQ(png.read(4), QByteArray("\x89PNG")) << "the chosen type decides the file's format";
 
     view->OnCommand(Cmd::CopyPicture);
     EXPECT_EQ(prompts->copiedPicture.data, view->Canvas().renderedImage.data);
@@ -244,9 +263,9 @@ TEST_F(DocumentCommands, PicturesAreTheRenderedCanvasAndCopyFailureIsReported) {
 
     // A name of another extension writes nothing and says nothing.
     prompts->messages.clear();
-    prompts->savePath = Path("out.png");
+    prompts->savePath = Path("out.jpg");
     view->OnCommand(Cmd::SavePicture);
-    EXPECT_FALSE(QFile::exists(Path("out.png")));
+    EXPECT_FALSE(QFile::exists(Path("out.jpg")));
     EXPECT_TRUE(prompts->messages.isEmpty());
 }
 

@@ -1,5 +1,9 @@
 #include "app/ShellTexts.h"
 
+#include <QStringList>
+
+#include "app/ShellPrompts.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -54,7 +58,16 @@ TEST(ShellTexts, FiltersBecomeFileDialogFilters) {
     EXPECT_EQ(QtFileFilter(ShellText::PaintSaveFilter),
               QStringLiteral("MBファイル (*.mb);;すべてのファイル (*.*)"));
     EXPECT_EQ(QtFileFilter(ShellText::PictureFilter),
-              QStringLiteral("Bitmapﾌｧｲﾙ (*.bmp);;すべてのﾌｧｲﾙ (*.*)"));
+              QStringLiteral("Bitmapﾌｧｲﾙ (*.bmp);;PNGﾌｧｲﾙ (*.png);;すべてのﾌｧｲﾙ (*.*)"));
+}
+
+TEST(ShellTexts, AChosenFileTypeGivesTheExtensionOfNamesTypedWithoutOne) {
+    const QStringList entries = QtFileFilter(ShellText::PictureFilter).split(QStringLiteral(";;"));
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_EQ(FilterSuffix(entries[0]), QStringLiteral("bmp"));
+    EXPECT_EQ(FilterSuffix(entries[1]), QStringLiteral("png"));
+    EXPECT_EQ(FilterSuffix(entries[2]), QString()) << "all files keep the default extension";
+    EXPECT_EQ(FilterSuffix(QStringLiteral("MBファイル (*.mb)")), QStringLiteral("mb"));
 }
 
 TEST(ShellTexts, ManualBesideTheExecutable) {

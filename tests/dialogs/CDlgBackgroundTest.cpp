@@ -16,6 +16,7 @@
 #include "app/ViewMessages.h"
 #include "dialogs/CDlgBackground.h"
 #include "persistence/Bmp.h"
+#include "persistence/PngFile.h"
 
 namespace {
 
@@ -184,6 +185,15 @@ TEST_F(CanvasDialog, PictureFromAFile) {
     Button(1036)->click();
     EXPECT_EQ(view.canvasDialog, (Messages{101, 1, 102}));
     EXPECT_EQ(RowColour(500), QColor(0, 128, 64));
+
+    picture.Fill(200, 10, 90);
+    const QString png = folder.filePath(QStringLiteral("violet.png"));
+    ASSERT_EQ(SavePngFile(picture, png.toStdString()), Result::Success);
+    dialog->chooseBitmapFile = [&] { return png; };
+    view.canvasDialog.clear();
+    Button(1036)->click();
+    EXPECT_EQ(view.canvasDialog, (Messages{101, 1, 102}));
+    EXPECT_EQ(RowColour(500), QColor(200, 10, 90));
 }
 
 TEST_F(CanvasDialog, GridAndHeightButtonsNotifyTheView) {

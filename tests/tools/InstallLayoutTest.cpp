@@ -1,6 +1,6 @@
 // Installs the build into a scratch prefix with `cmake --install` and checks the layout the installed
 // program relies on: the manual in the folder of the executable that the command in bin/ leads to,
-// the desktop entry and its icon.
+// the desktop entry and its icon, and the paint-document type the entry opens.
 
 #include <gtest/gtest.h>
 
@@ -54,6 +54,12 @@ protected:
         }
     }
 
+    // Runs a shell command with its output in run.log; the exit status, or -1.
+    int Run(const std::string& command) const {
+        const int raw = std::system((command + " >'" + (prefix / "run.log").string() + "' 2>&1").c_str());
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+
     fs::path build;
     fs::path prefix;
 };
@@ -84,13 +90,37 @@ TEST_F(InstallLayoutTest, DesktopEntryStartsTheCommandWithTheInstalledIcon) {
     EXPECT_EQ(entry.rfind("[Desktop Entry]\n", 0), 0u);
     EXPECT_NE(entry.find("\nType=Application\n"), std::string::npos);
     EXPECT_NE(entry.find("\nName=ヌリモコ\n"), std::string::npos);
-    EXPECT_NE(entry.find("\nExec=nurimoko\n"), std::string::npos);
+    EXPECT_NE(entry.find("\nExec=nurimoko %f\n"), std::string::npos) << "file managers pass the file";
+    EXPECT_NE(entry.find("\nMimeType=application/x-nurimoko-painting;image/bmp;image/png;\n"),
+              std::string::npos);
     EXPECT_NE(entry.find("\nIcon=nurimoko\n"), std::string::npos);
 
     const std::string icon =
         ReadText(prefix / "share" / "icons" / "hicolor" / "scalable" / "apps" / "nurimoko.svg");
     EXPECT_NE(icon.find("<svg"), std::string::npos);
     EXPECT_NE(icon.find("</svg>"), std::string::npos);
+
+    const fs::path entryPath = prefix / "share" / "applications" / "nurimoko.desktop";
+    EXPECT_EQ(Run("desktop-file-validate '" + entryPath.string() + "'"), 0)
+        << "desktop-file-utils must be installed: " << ReadText(prefix / "run.log");
+    EXPECT_TRUE(ReadText(prefix / "run.log").empty())
+        << "no hints or warnings: " << ReadText(prefix / "run.log");
+}
+
+TEST_F(InstallLayoutTest, PaintDocumentsAreKnownByTheirNameAndTheirFirstBytes) {
+    const fs::path mime = prefix / "share" / "mime";
+    ASSERT_TRUE(fs::is_regular_file(mime / "packages" / "nurimoko.xml"));
+    ASSERT_EQ(Run("update-mime-database '" + mime.string() + "'"), 0)
+        << "shared-mime-info must be installed: " << ReadText(prefix / "run.log");
+    EXPECT_TRUE(fs::is_regular_file(mime / "application" / "x-nurimoko-painting.xml"));
+    EXPECT_NE(ReadText(mime / "globs2").find("\n50:application/x-nurimoko-painting:*.mb\n"),
+              std::string::npos)
+        << ReadText(mime / "globs2");
+    // The magic: at offset 0, the 16 bytes of the document's magic field up to its NUL.
+    const std::string magic = ReadText(mime / "magic");
+    const std::string expected = std::string("[60:application/x-nurimoko-painting]\n>0=") +
+                                 std::string("\0\x10", 2) + std::string("<Gloppo-Canvas>\0", 16) + "\n";
+    EXPECT_NE(magic.find(expected), std::string::npos);
 }
 
 } // namespace

@@ -13,7 +13,7 @@
 
 #include "engine/PaintCanvas.h"
 #include "persistence/Bmp.h"
-#include "persistence/PngWriter.h"
+#include "persistence/PngFile.h"
 
 namespace {
 
@@ -193,6 +193,41 @@ TEST_F(NurimokoRenderTest, ConvertsAPalettePictureIntoADocument) {
     const ToolRun info = Tool({"--info", File("picture.mb")});
     ASSERT_EQ(info.status, 0) << info.err;
     EXPECT_EQ(info.out, "width: 3\nheight: 2\nmetaballs: 0\nbackground bytes per pixel: 3\n");
+}
+
+TEST_F(NurimokoRenderTest, APngPictureStartsACanvasAsABmpPictureDoes) {
+    RasterImage picture;
+    ASSERT_EQ(picture.CreateRgb(7, 5), Result::Success);
+    for (std::int32_t y = 0; y < 5; ++y) {
+        for (std::int32_t x = 0; x < 7; ++x) {
+            std::uint8_t* p = picture.PixelAt(x, y);
+            p[0] = static_cast<std::uint8_t>(30 * x);
+            p[1] = static_cast<std::uint8_t>(50 * y);
+            p[2] = static_cast<std::uint8_t>(200 - 9 * (x + y));
+        }
+    }
+    ASSERT_EQ(SavePngFile(picture, File("picture.png")), Result::Success);
+    ASSERT_EQ(SaveBmpFile(picture, File("picture.bmp")), Result::Success);
+    for (const char* input : {"picture.png", "picture.bmp"}) {
+        SCOPED_TRACE(input);
+        const ToolRun document = Tool({File(input), File("canvas.mb")});
+        ASSERT_EQ(document.status, 0) << document.err;
+        PaintCanvas canvas;
+        ASSERT_EQ(canvas.LoadPaintFile(File("canvas.mb")), Result::Success);
+        EXPECT_EQ(canvas.store->Count(), 0);
+        EXPECT_EQ(canvas.backgroundImage.data, picture.data);
+
+        const ToolRun rendered = Tool({File(input), File("rendered.png")});
+        ASSERT_EQ(rendered.status, 0) << rendered.err;
+        RasterImage back;
+        ASSERT_EQ(LoadPngFile(back, File("rendered.png")), Result::Success);
+        EXPECT_EQ(back.data, picture.data) << "an unpainted canvas shows its background";
+    }
+    WriteBytes(File("broken.png"), {0x89, 'P', 'N', 'G'});
+    const ToolRun broken = Tool({File("broken.png"), File("out.mb")});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_NE(broken.err.find("-12"), std::string::npos) << broken.err;
+    EXPECT_FALSE(fs::exists(File("out.mb")));
 }
 
 TEST_F(NurimokoRenderTest, InfoDescribesADocument) {
