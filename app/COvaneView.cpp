@@ -1,5 +1,6 @@
 #include "app/COvaneView.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -12,6 +13,7 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QWheelEvent>
 #include <cmath>
 #include <utility>
 
@@ -448,6 +450,50 @@ void COvaneView::ZoomFit() {
     WipeCursor();
 }
 
+void COvaneView::ZoomAt(bool in, QPoint client) {
+    const ScrollPosition target = geometry_.ZoomAbout(in, client.x(), client.y());
+    UpdateScrollSizes();
+    // The scroll bars keep the position inside the range; where the picture is smaller than the window it
+    // stays at the top-left, as after the zoom commands.
+    horizontalScrollBar()->setValue(static_cast<int>(std::lround(target.x)));
+    verticalScrollBar()->setValue(static_cast<int>(std::lround(target.y)));
+    geometry_.SetScrollPosition(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    WipeCursor();
+}
+
+void COvaneView::wheelEvent(QWheelEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    // A wheel that only turns sideways (some mice, touchpads) counts as the same turn.
+    const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
+    if (mods & Qt::ControlModifier) {
+        // A notch of 120 is one zoom step; finer wheels add up to it.
+        wheelZoomDelta_ += delta;
+        const QPoint at = event->position().toPoint();
+        while (wheelZoomDelta_ >= 120) {
+            wheelZoomDelta_ -= 120;
+            ZoomAt(true, at);
+        }
+        while (wheelZoomDelta_ <= -120) {
+            wheelZoomDelta_ += 120;
+            ZoomAt(false, at);
+        }
+        event->accept();
+        return;
+    }
+    if (mods & Qt::ShiftModifier) {
+        // Sideways by as many lines as the plain wheel scrolls upright; turning away scrolls right.
+        QScrollBar* bar = horizontalScrollBar();
+        wheelSideways_ +=
+            static_cast<double>(delta) / 120.0 * QApplication::wheelScrollLines() * bar->singleStep();
+        const int move = static_cast<int>(wheelSideways_);
+        wheelSideways_ -= move;
+        bar->setValue(bar->value() - move);
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::wheelEvent(event);
+}
+
 // ---- Mouse ----
 
 void COvaneView::RouteStroke(StrokeEvent type, const QPoint& position) {
@@ -463,7 +509,12 @@ void COvaneView::RouteStroke(StrokeEvent type, const QPoint& position) {
 
 void COvaneView::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) {
+    if (event->button() == Qt::MiddleButton) {
+        panning_ = true;
+        panStart_ = p;
+        panScroll_ = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+        viewport()->setCursor(Qt::ClosedHandCursor);
+    } else if (event->button() == Qt::LeftButton) {
         buttonDown_ = 1;
         RouteStroke(StrokeEvent::ButtonDown, p);
     } else if (event->button() == Qt::RightButton) {
@@ -476,10 +527,24 @@ void COvaneView::mousePressEvent(QMouseEvent* event) {
 }
 
 void COvaneView::mouseMoveEvent(QMouseEvent* event) {
+    if (panning_) {
+        // The picture follows the hand: dragging left shows more of the right.
+        const QPoint moved = event->position().toPoint() - panStart_;
+        horizontalScrollBar()->setValue(panScroll_.x() - moved.x());
+        verticalScrollBar()->setValue(panScroll_.y() - moved.y());
+        return;
+    }
     RouteStroke(StrokeEvent::Move, event->position().toPoint());
 }
 
 void COvaneView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) {
+        if (panning_) {
+            panning_ = false;
+            viewport()->unsetCursor();
+        }
+        return;
+    }
     if (event->button() != Qt::LeftButton || !buttonDown_) {
         return;
     }

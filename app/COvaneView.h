@@ -104,6 +104,11 @@ public:
     void ZoomOut();
     void ZoomActual();
     void ZoomFit();
+    // One zoom step in or out that keeps the picture point under the client point where it is, as far
+    // as the scroll range allows (Ctrl + wheel).
+    void ZoomAt(bool in, QPoint client);
+    // The middle button is dragging the picture.
+    bool Panning() const { return panning_; }
     // The Shift + right button report of the pixel under a client point; empty outside the canvas.
     QString PixelInfoText(int clientX, int clientY) const;
     void PixelInfo(int clientX, int clientY);
@@ -170,6 +175,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -218,4 +224,11 @@ private:
     bool initialised_ = false;
     bool startTimerDone_ = false;
     bool displayStale_ = true; // the display picture has not yet taken the canvas
+    // Ctrl + wheel turns not yet worth a zoom step, Shift + wheel scrolling not yet a whole pixel.
+    int wheelZoomDelta_ = 0;
+    double wheelSideways_ = 0.0;
+    // The middle-button pan: where it started on the client and the scroll position then.
+    bool panning_ = false;
+    QPoint panStart_;
+    QPoint panScroll_;
 };

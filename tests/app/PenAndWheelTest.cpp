@@ -11,6 +11,7 @@
 #include <string>
 
 #include "ViewFixture.h"
+#include "app/CommandIds.h"
 #include "brushes/RandomSource.h"
 #include "toolbox/CDlgToolBox.h"
 
@@ -104,3 +105,150 @@ TEST_P(MouseStroke, LaysTheRecordedMetaballsByteForByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, MouseStroke, ::testing::ValuesIn(RecordedKinds));
+
+namespace {
+
+class WheelView : public ViewFixture {
+protected:
+    void Wheel(QPoint at, int delta, Qt::KeyboardModifiers mods) {
+        QWheelEvent wheel(QPointF(at), view->viewport()->mapToGlobal(QPointF(at)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &wheel);
+    }
+    void Zoom(int steps) {
+        for (int i = 0; i < steps; ++i) {
+            view->OnCommand(Cmd::ZoomIn);
+        }
+        for (int i = 0; i > steps; --i) {
+            view->OnCommand(Cmd::ZoomOut);
+        }
+    }
+    void ScrollTo(int x, int y) {
+        view->horizontalScrollBar()->setValue(x);
+        view->verticalScrollBar()->setValue(y);
+    }
+    QPoint ScrollPosition() const {
+        return QPoint(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value());
+    }
+};
+
+} // namespace
+
+TEST_F(WheelView, CtrlWheelZoomsThroughTheZoomStepsKeepingThePointUnderTheCursor) {
+    struct Case {
+        int zoomSteps; // zoom commands before the wheel: in when positive, out when negative
+        QPoint scroll;
+        QPoint cursor;
+        int delta;
+        int wheelSteps; // zoom steps the wheel makes
+    };
+    const Case cases[] = {
+        {0, {200, 100}, {300, 200}, 120, 1},   {2, {500, 300}, {10, 400}, -120, -1},
+        {-1, {150, 50}, {600, 30}, 240, 2},    {4, {1000, 700}, {320, 240}, 120, 1},
+        {3, {700, 400}, {450, 100}, -240, -2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "zoom steps " << c.zoomSteps << ", scroll " << c.scroll.x() << "," << c.scroll.y()
+                     << ", cursor " << c.cursor.x() << "," << c.cursor.y() << ", delta " << c.delta);
+        view->OnCommand(Cmd::ZoomActual);
+        Zoom(c.zoomSteps + c.wheelSteps);
+        const FloatRect expectedSize = view->Geometry().displayRect;
+        view->OnCommand(Cmd::ZoomActual);
+        Zoom(c.zoomSteps);
+        ScrollTo(c.scroll.x(), c.scroll.y());
+        ASSERT_EQ(ScrollPosition(), c.scroll);
+        const CanvasPoint before = view->Geometry().ClientToImage(c.cursor.x(), c.cursor.y());
+
+        Wheel(c.cursor, c.delta, Qt::ControlModifier);
+
+        // The same displayed size as that many zoom commands.
+        EXPECT_FLOAT_EQ(view->Geometry().displayRect.width, expectedSize.width);
+        EXPECT_FLOAT_EQ(view->Geometry().displayRect.height, expectedSize.height);
+        // The scroll position is whole pixels, so the point may move by up to half a client pixel.
+        const CanvasPoint after = view->Geometry().ClientToImage(c.cursor.x(), c.cursor.y());
+        const float slack = 0.5f / view->Geometry().Zoom() + 1e-3f;
+        EXPECT_NEAR(after.x, before.x, slack);
+        EXPECT_NEAR(after.y, before.y, slack);
+        // The display origin follows the scroll bars, and the scroll range the new size.
+        EXPECT_FLOAT_EQ(view->Geometry().displayRect.x,
+                        static_cast<float>(-view->horizontalScrollBar()->value()));
+        EXPECT_FLOAT_EQ(view->Geometry().displayRect.y,
+                        static_cast<float>(-view->verticalScrollBar()->value()));
+        EXPECT_EQ(view->horizontalScrollBar()->maximum(),
+                  static_cast<int>(1280.0f * view->Geometry().Zoom()) - view->viewport()->width());
+    }
+}
+
+TEST_F(WheelView, CtrlWheelAddsUpFineTurnsAndStopsAtTheEdgeOfThePicture) {
+    ScrollTo(0, 0);
+    // Half a notch does nothing yet; the second half makes the step.
+    Wheel(QPoint(5, 5), 60, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(view->Geometry().displayRect.width, 1280.0f);
+    Wheel(QPoint(5, 5), 60, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(view->Geometry().displayRect.width, 1280.0f * 1.2f);
+    // Zooming out near the top-left corner would need a scroll position before the picture's start.
+    Wheel(QPoint(5, 5), -120, Qt::ControlModifier);
+    Wheel(QPoint(5, 5), -120, Qt::ControlModifier);
+    EXPECT_EQ(ScrollPosition(), QPoint(0, 0));
+    EXPECT_FLOAT_EQ(view->Geometry().displayRect.x, 0.0f);
+    EXPECT_FLOAT_EQ(view->Geometry().displayRect.y, 0.0f);
+    // Nothing was painted on the way.
+    EXPECT_EQ(view->Canvas().store->Count(), 0);
+}
+
+TEST_F(WheelView, ShiftWheelScrollsSidewaysAndThePlainWheelStillUpright) {
+    Zoom(2);
+    ScrollTo(300, 200);
+    const int lines = QApplication::wheelScrollLines();
+    const int sideStep = view->horizontalScrollBar()->singleStep();
+    Wheel(QPoint(100, 100), -120, Qt::ShiftModifier);
+    EXPECT_EQ(ScrollPosition(), QPoint(300 + lines * sideStep, 200));
+    EXPECT_FLOAT_EQ(view->Geometry().displayRect.x, static_cast<float>(-(300 + lines * sideStep)));
+    Wheel(QPoint(100, 100), 240, Qt::ShiftModifier);
+    EXPECT_EQ(ScrollPosition(), QPoint(300 - lines * sideStep, 200));
+
+    Wheel(QPoint(100, 100), -120, Qt::NoModifier);
+    EXPECT_EQ(view->horizontalScrollBar()->value(), 300 - lines * sideStep);
+    EXPECT_GT(view->verticalScrollBar()->value(), 200);
+    EXPECT_FLOAT_EQ(view->Geometry().Zoom(), 1.44f);
+}
+
+TEST_F(WheelView, MiddleDragMovesTheScrollPositionByTheDragDistance) {
+    Zoom(2);
+    struct Case {
+        QPoint scroll;
+        QPoint from;
+        QPoint to;
+        QPoint expected;
+    };
+    const int maxX = view->horizontalScrollBar()->maximum();
+    const Case cases[] = {
+        {{300, 200}, {200, 200}, {120, 150}, {380, 250}},
+        {{300, 200}, {100, 100}, {160, 190}, {240, 110}},
+        // Beyond the end of the picture the position stops at the range.
+        {{maxX - 10, 0}, {300, 300}, {200, 100}, {maxX, 200}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "from " << c.from.x() << "," << c.from.y() << " to " << c.to.x() << "," << c.to.y());
+        ScrollTo(c.scroll.x(), c.scroll.y());
+        Mouse(QEvent::MouseButtonPress, Qt::MiddleButton, c.from);
+        EXPECT_TRUE(view->Panning());
+        const QPoint halfway = (c.from + c.to) / 2;
+        for (const QPoint& p : {halfway, c.to}) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(p), view->viewport()->mapToGlobal(QPointF(p)),
+                             Qt::NoButton, Qt::MiddleButton, Qt::NoModifier);
+            QApplication::sendEvent(view->viewport(), &move);
+        }
+        Mouse(QEvent::MouseButtonRelease, Qt::MiddleButton, c.to);
+        EXPECT_FALSE(view->Panning());
+        EXPECT_EQ(ScrollPosition(), c.expected);
+        EXPECT_FLOAT_EQ(view->Geometry().displayRect.x, static_cast<float>(-c.expected.x()));
+        EXPECT_FLOAT_EQ(view->Geometry().displayRect.y, static_cast<float>(-c.expected.y()));
+    }
+    // Panning paints nothing and leaves the next left-button stroke alone.
+    EXPECT_EQ(view->Canvas().store->Count(), 0);
+    Drag(QPoint(100, 100), QPoint(140, 100), 4);
+    EXPECT_GT(view->Canvas().store->Count(), 0);
+}
