@@ -12,6 +12,7 @@
 #include <QPainterPath>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QTabletEvent>
 #include <QTimer>
 #include <QWheelEvent>
 #include <cmath>
@@ -126,7 +127,10 @@ void COvaneView::InitialUpdate() {
         canvasDialog_ = new CDlgBackground(this, this);
         canvasDialog_->show();
         CopyBackgroundToDialog();
-        SettingsFile::Read(SettingsPath(), toolBox_, canvasDialog_, &toolBox_->Palette());
+        bool penPressure = true;
+        SettingsFile::Read(SettingsPath(), toolBox_, canvasDialog_, &toolBox_->Palette(), QRect(),
+                           &penPressure);
+        toolBox_->SetPenPressureEnabled(penPressure);
     }
     QTimer::singleShot(100, this, &COvaneView::OnStartTimer);
     emit commandStateChanged();
@@ -496,19 +500,73 @@ void COvaneView::wheelEvent(QWheelEvent* event) {
 
 // ---- Mouse ----
 
-void COvaneView::RouteStroke(StrokeEvent type, const QPoint& position) {
+void COvaneView::RouteStroke(StrokeEvent type, const QPoint& position, float pressure) {
     if (mouseMode_ != 1 || !initialised_) {
         return;
     }
     const WindowPoint snapped = controller_->SnapToGrid(WindowPoint{position.x(), position.y()});
+    controller_->SetPenPressure(pressure);
     controller_->HandleStrokeEvent(type, snapped);
+    controller_->SetPenPressure(1.0f);
     if (type != StrokeEvent::Move) {
         emit commandStateChanged();
     }
 }
 
+bool COvaneView::PenPressureEnabled() const {
+    return toolBox_ == nullptr || toolBox_->PenPressureEnabled();
+}
+
+bool COvaneView::viewportEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+        return PenEvent(static_cast<QTabletEvent*>(event));
+    default:
+        return QAbstractScrollArea::viewportEvent(event);
+    }
+}
+
+bool COvaneView::PenEvent(QTabletEvent* event) {
+    // Only the tip paints through here; the pen's side buttons and a pen moving with one of them held
+    // come back as mouse events (the right button, the middle-button pan).
+    const bool tip = event->type() == QEvent::TabletMove
+                         ? (event->buttons() & ~Qt::MouseButtons(Qt::LeftButton)) == Qt::NoButton
+                         : event->button() == Qt::LeftButton;
+    if (!tip || panning_) {
+        event->ignore();
+        return false;
+    }
+    event->accept();
+    const QPoint p = event->position().toPoint();
+    const float pressure = PenPressureEnabled() ? static_cast<float>(event->pressure()) : 1.0f;
+    switch (event->type()) {
+    case QEvent::TabletPress:
+        penDown_ = true;
+        buttonDown_ = 1;
+        RouteStroke(StrokeEvent::ButtonDown, p, pressure);
+        break;
+    case QEvent::TabletMove:
+        RouteStroke(StrokeEvent::Move, p, pressure);
+        break;
+    default:
+        penDown_ = false;
+        if (buttonDown_) {
+            RouteStroke(StrokeEvent::ButtonUp, p, pressure);
+            buttonDown_ = 0;
+        }
+        break;
+    }
+    return true;
+}
+
 void COvaneView::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
+    // While the pen touches, mouse copies of its events would paint a second time.
+    if (penDown_ && event->button() == Qt::LeftButton) {
+        return;
+    }
     if (event->button() == Qt::MiddleButton) {
         panning_ = true;
         panStart_ = p;
@@ -534,6 +592,9 @@ void COvaneView::mouseMoveEvent(QMouseEvent* event) {
         verticalScrollBar()->setValue(panScroll_.y() - moved.y());
         return;
     }
+    if (penDown_) {
+        return;
+    }
     RouteStroke(StrokeEvent::Move, event->position().toPoint());
 }
 
@@ -545,7 +606,7 @@ void COvaneView::mouseReleaseEvent(QMouseEvent* event) {
         }
         return;
     }
-    if (event->button() != Qt::LeftButton || !buttonDown_) {
+    if (event->button() != Qt::LeftButton || !buttonDown_ || penDown_) {
         return;
     }
     RouteStroke(StrokeEvent::ButtonUp, event->position().toPoint());

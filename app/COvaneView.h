@@ -22,6 +22,7 @@
 #include "persistence/RasterImage.h"
 
 class CDlgBackground;
+class QTabletEvent;
 class CDlgToolBox;
 class StrokeJournalRecorder;
 class UndoJournal;
@@ -109,6 +110,8 @@ public:
     void ZoomAt(bool in, QPoint client);
     // The middle button is dragging the picture.
     bool Panning() const { return panning_; }
+    // A pen's pressure shapes its strokes: the tool box's "筆圧" (on when there is no tool box).
+    bool PenPressureEnabled() const;
     // The Shift + right button report of the pixel under a client point; empty outside the canvas.
     QString PixelInfoText(int clientX, int clientY) const;
     void PixelInfo(int clientX, int clientY);
@@ -176,12 +179,16 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // The pen's tip reaches the stroke input with its pressure; other tablet events are left to the
+    // mouse events the platform makes of them.
+    bool viewportEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void RouteStroke(StrokeEvent type, const QPoint& position);
+    void RouteStroke(StrokeEvent type, const QPoint& position, float pressure = 1.0f);
+    bool PenEvent(QTabletEvent* event);
     void SavePrompt();
     void SetCaption(const QString& caption);
     void RecreateDisplayImage(std::int32_t width, std::int32_t height);
@@ -229,6 +236,7 @@ private:
     double wheelSideways_ = 0.0;
     // The middle-button pan: where it started on the client and the scroll position then.
     bool panning_ = false;
+    bool penDown_ = false; // the pen's tip touches the view
     QPoint panStart_;
     QPoint panScroll_;
 };

@@ -94,6 +94,7 @@ ResultCode StrokeController::FreehandStep(WindowPoint point) {
     if (!brush.FreehandPlacement(at, points, placement)) {
         return Result::Success;
     }
+    placement.pressure = penPressure;
     brush.placements.clear();
     brush.placements.push_back(placement);
     return StampAll();

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QPointingDevice>
 #include <QScrollBar>
+#include <QTabletEvent>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -12,6 +14,7 @@
 
 #include "ViewFixture.h"
 #include "app/CommandIds.h"
+#include "app/SettingsFile.h"
 #include "brushes/RandomSource.h"
 #include "toolbox/CDlgToolBox.h"
 
@@ -23,6 +26,11 @@ protected:
     PenView() { withDialogs = true; }
 
     void UseKind(BrushKind kind) { view->ToolBox()->OnBrushButton(static_cast<int>(kind)); }
+    // A white canvas of the first one's size, with nothing on it.
+    void FreshCanvas() {
+        ASSERT_EQ(view->CreateCanvas(1280, 720), Result::Success);
+        view->FinishNewCanvas();
+    }
 
     // Every metaball of the store, field by field (the record's padding left out).
     std::string StoreBytes() const {
@@ -251,4 +259,174 @@ TEST_F(WheelView, MiddleDragMovesTheScrollPositionByTheDragDistance) {
     EXPECT_EQ(view->Canvas().store->Count(), 0);
     Drag(QPoint(100, 100), QPoint(140, 100), 4);
     EXPECT_GT(view->Canvas().store->Count(), 0);
+}
+
+namespace {
+
+// A pen, and the strokes it draws as tablet events sent to the view.
+class PenStroke : public PenView {
+protected:
+    void Pen(QEvent::Type type, QPoint p, qreal pressure) {
+        const Qt::MouseButton button = type == QEvent::TabletMove ? Qt::NoButton : Qt::LeftButton;
+        const Qt::MouseButtons held = type == QEvent::TabletRelease ? Qt::NoButton : Qt::LeftButton;
+        QTabletEvent event(type, &pen, QPointF(p), view->viewport()->mapToGlobal(QPointF(p)), pressure, 0.0f,
+                           0.0f, 0.0f, 0.0, 0.0f, Qt::NoModifier, button, held);
+        QApplication::sendEvent(view->viewport(), &event);
+        EXPECT_TRUE(event.isAccepted());
+    }
+    // The same drag as the mouse's, with the pen pressed at `pressure` all the way.
+    void PenDrag(QPoint from, QPoint to, qreal pressure, int steps = 8) {
+        Pen(QEvent::TabletPress, from, pressure);
+        for (int i = 1; i <= steps; ++i) {
+            Pen(QEvent::TabletMove, from + (to - from) * i / steps, pressure);
+        }
+        Pen(QEvent::TabletRelease, to, 0.0);
+    }
+    std::vector<CanvasPoint> DragCentres(QPoint from, QPoint to, int steps = 8) const {
+        std::vector<CanvasPoint> centres;
+        for (int i = 0; i <= steps; ++i) {
+            const QPoint p = from + (to - from) * i / steps;
+            centres.push_back(view->Geometry().ClientToImage(p.x(), p.y()));
+        }
+        return centres;
+    }
+
+    QPointingDevice pen{QStringLiteral("test pen"),
+                        4711,
+                        QInputDevice::DeviceType::Stylus,
+                        QPointingDevice::PointerType::Pen,
+                        QInputDevice::Capability::Position | QInputDevice::Capability::Pressure,
+                        1,
+                        3};
+};
+
+class PenStrokeOfKind : public PenStroke, public ::testing::WithParamInterface<BrushKind> {};
+
+} // namespace
+
+TEST_F(PenStroke, PressureSetsTheThicknessAndTheSpreadOfEachDab) {
+    struct Case {
+        BrushKind kind;
+        bool scatters;
+    };
+    for (const Case c : {Case{BrushKind::Simple, false}, Case{BrushKind::Spray, true}}) {
+        for (const qreal pressure : {0.25, 1.0}) {
+            SCOPED_TRACE(testing::Message() << BrushKindCaption(c.kind) << " at " << pressure);
+            FreshCanvas();
+            ASSERT_EQ(view->Canvas().store->Count(), 0);
+            UseKind(c.kind);
+            const BrushSettings& settings = view->ToolBox()->Brush(static_cast<int>(c.kind));
+            const QPoint from(100, 100);
+            const QPoint to(220, 140);
+            PenDrag(from, to, pressure);
+            const std::vector<CanvasPoint> centres = DragCentres(from, to);
+            ASSERT_GT(view->Canvas().store->Count(), 0);
+            const float p = static_cast<float>(pressure);
+            const float reach = settings.brushSize * 0.5f * (c.scatters ? 0.3f + 0.7f * p : 1.0f);
+            float farthest = 0.0f;
+            for (const Metaball& m : view->Canvas().store->records) {
+                EXPECT_FLOAT_EQ(m.thickness, settings.particle.thickness * p);
+                // Each particle lies within its dab's reach of one of the pen's positions.
+                float nearest = 1e9f;
+                for (const CanvasPoint& at : centres) {
+                    nearest = std::min(nearest, std::hypot(m.x - at.x, m.y - at.y));
+                }
+                EXPECT_LE(nearest, reach + 1e-3f);
+                farthest = std::max(farthest, nearest);
+                if (!c.scatters) {
+                    EXPECT_FLOAT_EQ(m.innerRadius, settings.brushSize * 0.25f);
+                }
+            }
+            if (c.scatters && pressure == 1.0) {
+                // A full press spreads beyond the reach of a light one.
+                EXPECT_GT(farthest, settings.brushSize * 0.5f * (0.3f + 0.7f * 0.25f));
+            }
+        }
+    }
+}
+
+// With the pen at full pressure, and with 筆圧 off at any pressure, the pen lays what the mouse laid.
+TEST_P(PenStrokeOfKind, AtFullPressureOrWithPressureOffLaysTheMouseStrokesMetaballs) {
+    const BrushKind kind = GetParam();
+    QFile file(RecordingPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray all = file.readAll();
+    std::string recorded;
+    for (qsizetype at = 0; at + 8 <= all.size();) {
+        std::int32_t k = 0;
+        std::int32_t size = 0;
+        std::memcpy(&k, all.constData() + at, 4);
+        std::memcpy(&size, all.constData() + at + 4, 4);
+        if (k == static_cast<std::int32_t>(kind)) {
+            recorded.assign(all.constData() + at + 8, static_cast<std::size_t>(size));
+        }
+        at += 8 + size;
+    }
+    ASSERT_FALSE(recorded.empty());
+
+    struct Case {
+        bool pressureOn;
+        qreal pressure;
+    };
+    for (const Case c : {Case{true, 1.0}, Case{false, 0.3}, Case{false, 1.0}}) {
+        SCOPED_TRACE(testing::Message() << "筆圧 " << c.pressureOn << ", pressure " << c.pressure);
+        FreshCanvas();
+        view->ToolBox()->SetPenPressureEnabled(c.pressureOn);
+        UseKind(kind);
+        PenDrag(QPoint(100, 100), QPoint(220, 140), c.pressure);
+        EXPECT_TRUE(StoreBytes() == recorded) << "the pen laid other metaballs than the mouse";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PenStrokeOfKind, ::testing::ValuesIn(RecordedKinds));
+
+TEST_F(PenStroke, MouseCopiesOfThePensEventsPaintNothingMore) {
+    Pen(QEvent::TabletPress, QPoint(100, 100), 0.5);
+    // A platform may also send the pen's moves as mouse events; they are left out while the pen touches.
+    Mouse(QEvent::MouseButtonPress, Qt::LeftButton, QPoint(100, 100));
+    Move(QPoint(120, 100), true);
+    Pen(QEvent::TabletMove, QPoint(110, 100), 0.5);
+    Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, QPoint(120, 100));
+    EXPECT_TRUE(view->ButtonDown());
+    Pen(QEvent::TabletRelease, QPoint(110, 100), 0.0);
+    EXPECT_FALSE(view->ButtonDown());
+    EXPECT_EQ(view->Canvas().store->Count(), 2); // the press and the pen's one move
+    for (const Metaball& m : view->Canvas().store->records) {
+        EXPECT_FLOAT_EQ(m.thickness, 0.5f);
+    }
+    // Once lifted, the mouse paints again, at full thickness.
+    Drag(QPoint(200, 200), QPoint(210, 200), 1);
+    EXPECT_EQ(view->Canvas().store->Count(), 4);
+    EXPECT_FLOAT_EQ(view->Canvas().store->records.back().thickness, 1.0f);
+}
+
+TEST_F(PenStroke, ThePressureSwitchIsRememberedInTheSettingsFile) {
+    // No file yet: on.
+    EXPECT_TRUE(view->PenPressureEnabled());
+    view->ToolBox()->SetPenPressureEnabled(false);
+    ASSERT_EQ(view->OnCloseQuery(), 0);
+    ProfileFile written;
+    written.Load(view->SettingsPath());
+    EXPECT_EQ(written.GetInt("Dialog_toolbox", "PenPressure", -1), 0);
+
+    struct Case {
+        const char* text;
+        bool on;
+    };
+    const Case cases[] = {
+        {"[Dialog_toolbox]\nPenPressure=0\n", false},
+        {"[Dialog_toolbox]\nPenPressure=1\n", true},
+        {"[Dialog_toolbox]\nTop=10\nLeft=10\nDisplay=1\n", true}, // a file from before the switch
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        view.reset();
+        QFile file(dir.filePath(QStringLiteral("nurimoko.ini")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.text);
+        file.close();
+        SetUp();
+        EXPECT_EQ(view->ToolBox()->PenPressureEnabled(), c.on);
+        EXPECT_EQ(view->PenPressureEnabled(), c.on);
+    }
 }
