@@ -72,8 +72,12 @@ PaintColour StrokeController::ClampedParticleColour() const {
 }
 
 ResultCode StrokeController::FreehandStep(WindowPoint point) {
+    const ViewMapping mapping = view.Mapping();
+    const CanvasPoint from = mapping.WindowToCanvas(points.empty() ? point : points.back());
+    const float startPressure = points.empty() ? penPressure : stepPressure;
+    stepPressure = penPressure;
     points.push_back(point);
-    const CanvasPoint at = view.Mapping().WindowToCanvas(point);
+    const CanvasPoint at = mapping.WindowToCanvas(point);
     switch (brush.kind) {
     case BrushKind::Eraser:
         EditAtStep(true, at.x, at.y);
@@ -90,13 +94,25 @@ ResultCode StrokeController::FreehandStep(WindowPoint point) {
     default:
         break;
     }
-    DabPlacement placement;
-    if (!brush.FreehandPlacement(at, points, placement)) {
+    brush.placements.clear();
+    brush.FreehandPlacements(from, at, points, brush.placements);
+    if (brush.placements.empty()) {
         return Result::Success;
     }
-    placement.pressure = penPressure;
-    brush.placements.clear();
-    brush.placements.push_back(placement);
+    // The pen's pressure runs along the step from the previous step's to this one's, so a pen pressing
+    // harder over a quick stroke thickens its dabs in between steadily.
+    const double dx = static_cast<double>(at.x) - from.x;
+    const double dy = static_cast<double>(at.y) - from.y;
+    const double length = std::sqrt(dx * dx + dy * dy);
+    for (DabPlacement& p : brush.placements) {
+        float t = 1.0f;
+        if (length > 0.0) {
+            const double ox = static_cast<double>(p.x) - from.x;
+            const double oy = static_cast<double>(p.y) - from.y;
+            t = static_cast<float>(std::min(1.0, std::sqrt(ox * ox + oy * oy) / length));
+        }
+        p.pressure = startPressure + t * (penPressure - startPressure);
+    }
     return StampAll();
 }
 

@@ -134,4 +134,5 @@ private:
     std::int32_t counterclockwiseMoves = 0;
     WindowPoint previousCursor;
     float penPressure = 1.0f;
+    float stepPressure = 1.0f; // the pressure of the stroke's previous freehand step
 };

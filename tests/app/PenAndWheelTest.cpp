@@ -7,6 +7,8 @@
 #include <QPointingDevice>
 #include <QScrollBar>
 #include <QTabletEvent>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -51,11 +53,10 @@ protected:
     ScopedRandomClock clock{1800000000};
 };
 
-// The kinds whose mouse strokes were recorded, one stroke each on a fresh view: a single particle, the
-// kinds that build a new pattern for every dab, a pattern built once per stroke, one that turns with the
-// stroke.
-constexpr BrushKind RecordedKinds[] = {BrushKind::Simple, BrushKind::Watercolour, BrushKind::Multi,
-                                       BrushKind::Spray,  BrushKind::Heaped,      BrushKind::ParallelLines};
+// The kinds whose mouse strokes were recorded, one stroke each on a fresh view: a single particle, kinds
+// that build a new pattern for every dab, and a pattern built once per stroke that turns with the stroke.
+constexpr BrushKind RecordedKinds[] = {BrushKind::Simple, BrushKind::Watercolour, BrushKind::Spray,
+                                       BrushKind::Heaped, BrushKind::ParallelLines};
 
 QString RecordingPath() {
     const char* folder = std::getenv("NURIMOKO_TEST_DATA");
@@ -282,7 +283,7 @@ protected:
         }
         Pen(QEvent::TabletRelease, to, 0.0);
     }
-    std::vector<CanvasPoint> DragCentres(QPoint from, QPoint to, int steps = 8) const {
+    std::vector<CanvasPoint> PenPath(QPoint from, QPoint to, int steps = 8) const {
         std::vector<CanvasPoint> centres;
         for (int i = 0; i <= steps; ++i) {
             const QPoint p = from + (to - from) * i / steps;
@@ -319,17 +320,23 @@ TEST_F(PenStroke, PressureSetsTheThicknessAndTheSpreadOfEachDab) {
             const QPoint from(100, 100);
             const QPoint to(220, 140);
             PenDrag(from, to, pressure);
-            const std::vector<CanvasPoint> centres = DragCentres(from, to);
+            const std::vector<CanvasPoint> centres = PenPath(from, to);
             ASSERT_GT(view->Canvas().store->Count(), 0);
             const float p = static_cast<float>(pressure);
             const float reach = settings.brushSize * 0.5f * (c.scatters ? 0.3f + 0.7f * p : 1.0f);
             float farthest = 0.0f;
             for (const Metaball& m : view->Canvas().store->records) {
                 EXPECT_FLOAT_EQ(m.thickness, settings.particle.thickness * p);
-                // Each particle lies within its dab's reach of one of the pen's positions.
+                // Each particle lies within its dab's reach of the pen's path, where every dab centre lies.
                 float nearest = 1e9f;
-                for (const CanvasPoint& at : centres) {
-                    nearest = std::min(nearest, std::hypot(m.x - at.x, m.y - at.y));
+                for (std::size_t i = 0; i + 1 < centres.size(); ++i) {
+                    const CanvasPoint& a = centres[i];
+                    const CanvasPoint& b = centres[i + 1];
+                    const float vx = b.x - a.x;
+                    const float vy = b.y - a.y;
+                    const float t =
+                        std::clamp(((m.x - a.x) * vx + (m.y - a.y) * vy) / (vx * vx + vy * vy), 0.0f, 1.0f);
+                    nearest = std::min(nearest, std::hypot(m.x - (a.x + t * vx), m.y - (a.y + t * vy)));
                 }
                 EXPECT_LE(nearest, reach + 1e-3f);
                 farthest = std::max(farthest, nearest);
