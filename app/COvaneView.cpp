@@ -548,6 +548,15 @@ bool COvaneView::PenEvent(QTabletEvent* event) {
         RouteStroke(StrokeEvent::ButtonDown, p, pressure);
         break;
     case QEvent::TabletMove:
+        if (penDown_ && !(event->buttons() & Qt::LeftButton)) {
+            // The tip is up again though its release never came (lifted outside the window): the stroke
+            // ends here, as it would have at the release.
+            penDown_ = false;
+            if (buttonDown_) {
+                RouteStroke(StrokeEvent::ButtonUp, p, pressure);
+                buttonDown_ = 0;
+            }
+        }
         RouteStroke(StrokeEvent::Move, p, pressure);
         break;
     default:
