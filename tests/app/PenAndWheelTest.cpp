@@ -60,7 +60,8 @@ constexpr BrushKind RecordedKinds[] = {BrushKind::Simple, BrushKind::Watercolour
 
 QString RecordingPath() {
     const char* folder = std::getenv("NURIMOKO_TEST_DATA");
-    return QString::fromLocal8Bit(folder ? folder : "tests/data") + QStringLiteral("/mouse-strokes.bin");
+    return QString::fromLocal8Bit(folder ? folder : NURIMOKO_TEST_DATA_DIR) +
+           QStringLiteral("/mouse-strokes.bin");
 }
 
 class MouseStroke : public PenView, public ::testing::WithParamInterface<BrushKind> {};
@@ -436,4 +437,23 @@ TEST_F(PenStroke, ThePressureSwitchIsRememberedInTheSettingsFile) {
         EXPECT_EQ(view->ToolBox()->PenPressureEnabled(), c.on);
         EXPECT_EQ(view->PenPressureEnabled(), c.on);
     }
+}
+
+TEST_F(PenStroke, APenHoveringAgainAfterALostReleaseEndsItsStroke) {
+    Pen(QEvent::TabletPress, QPoint(100, 100), 0.5);
+    Pen(QEvent::TabletMove, QPoint(104, 100), 0.5);
+    ASSERT_TRUE(view->ButtonDown());
+    const std::int32_t laid = view->Canvas().store->Count();
+    // The release was lost; the pen comes back hovering, tip up.
+    QTabletEvent hover(QEvent::TabletMove, &pen, QPointF(300, 300),
+                       view->viewport()->mapToGlobal(QPointF(300, 300)), 0.0, 0.0f, 0.0f, 0.0f, 0.0, 0.0f,
+                       Qt::NoModifier, Qt::NoButton, Qt::NoButton);
+    QApplication::sendEvent(view->viewport(), &hover);
+    EXPECT_FALSE(view->ButtonDown());
+    EXPECT_FALSE(view->Controller()->StrokeActive());
+    EXPECT_EQ(view->Canvas().store->Count(), laid); // hovering lays nothing
+    // The stroke was recorded, so it can be undone, and the mouse paints again.
+    EXPECT_TRUE(view->IsCommandEnabled(Cmd::EditUndo));
+    Drag(QPoint(200, 200), QPoint(202, 200), 1);
+    EXPECT_GT(view->Canvas().store->Count(), laid);
 }
