@@ -443,7 +443,8 @@ bool BrushSettings::FreehandPlacementAt(CanvasPoint point, const std::vector<Win
     return true;
 }
 
-void BrushSettings::FreehandPlacements(CanvasPoint from, CanvasPoint to, const std::vector<WindowPoint>& pointList,
+void BrushSettings::FreehandPlacements(CanvasPoint from, CanvasPoint to,
+                                       const std::vector<WindowPoint>& pointList,
                                        std::vector<DabPlacement>& out) const {
     DabPlacement p;
     const float spacing = DabSpacing();
@@ -462,7 +463,8 @@ void BrushSettings::FreehandPlacements(CanvasPoint from, CanvasPoint to, const s
             const float t = d / length;
             const float windowX = static_cast<float>(a.x) + t * static_cast<float>(b.x - a.x);
             const float windowY = static_cast<float>(a.y) + t * static_cast<float>(b.y - a.y);
-            if (FreehandPlacementAt(CanvasPoint{from.x + ux * d, from.y + uy * d}, pointList, windowX, windowY, p)) {
+            if (FreehandPlacementAt(CanvasPoint{from.x + ux * d, from.y + uy * d}, pointList, windowX,
+                                    windowY, p)) {
                 out.push_back(p);
             }
         }

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "brushes/RandomSource.h"
 #include "StoppedClocks.h"
+#include "brushes/RandomSource.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
+#include "StoppedClocks.h"
 #include "brushes/BrushSettings.h"
 #include "brushes/RandomSource.h"
-#include "StoppedClocks.h"
 
 namespace {
 

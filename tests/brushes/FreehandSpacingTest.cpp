@@ -18,9 +18,9 @@ std::string DumpMetaballs(const PaintCanvas& canvas) {
     std::string text;
     char word[24];
     for (const Metaball& m : canvas.store->records) {
-        const float material[] = {m.red,         m.green,     m.blue,      m.innerRadius, m.outerRadius,
+        const float material[] = {m.red,           m.green,     m.blue,      m.innerRadius, m.outerRadius,
                                   m.outerRadiusSq, m.thickness, m.reserved1, m.reserved2,   m.transparency,
-                                  m.highlight,   m.reserved3, m.reserved4, m.rainbow};
+                                  m.highlight,     m.reserved3, m.reserved4, m.rainbow};
         for (const float f : material) {
             std::snprintf(word, sizeof word, "%08x ", std::bit_cast<std::uint32_t>(f));
             text += word;

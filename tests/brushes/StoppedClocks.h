@@ -6,7 +6,8 @@
 
 class StoppedClocks {
 public:
-    explicit StoppedClocks(std::int64_t seconds = 1800000000, std::uint64_t nanoseconds = 1800000000123456789ull) {
+    explicit StoppedClocks(std::int64_t seconds = 1800000000,
+                           std::uint64_t nanoseconds = 1800000000123456789ull) {
         RandomSource& random = ProgramRandom();
         random.SetClock([seconds] { return seconds; });
         random.SetFineClock([nanoseconds] { return nanoseconds; });
