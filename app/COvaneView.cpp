@@ -1,5 +1,6 @@
 #include "app/COvaneView.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -11,7 +12,9 @@
 #include <QPainterPath>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QTabletEvent>
 #include <QTimer>
+#include <QWheelEvent>
 #include <cmath>
 #include <utility>
 
@@ -133,7 +136,10 @@ void COvaneView::InitialUpdate() {
         canvasDialog_ = new CDlgBackground(this, this);
         canvasDialog_->show();
         CopyBackgroundToDialog();
-        SettingsFile::Read(SettingsPath(), toolBox_, canvasDialog_, &toolBox_->Palette());
+        bool penPressure = true;
+        SettingsFile::Read(SettingsPath(), toolBox_, canvasDialog_, &toolBox_->Palette(), QRect(),
+                           &penPressure);
+        toolBox_->SetPenPressureEnabled(penPressure);
     }
     QTimer::singleShot(100, this, &COvaneView::OnStartTimer);
     emit commandStateChanged();
@@ -493,22 +499,134 @@ void COvaneView::ZoomFit() {
     WipeCursor();
 }
 
+void COvaneView::ZoomAt(bool in, QPoint client) {
+    const ScrollPosition target = geometry_.ZoomAbout(in, client.x(), client.y());
+    UpdateScrollSizes();
+    // The scroll bars keep the position inside the range; where the picture is smaller than the window it
+    // stays at the top-left, as after the zoom commands.
+    horizontalScrollBar()->setValue(static_cast<int>(std::lround(target.x)));
+    verticalScrollBar()->setValue(static_cast<int>(std::lround(target.y)));
+    geometry_.SetScrollPosition(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    WipeCursor();
+}
+
+void COvaneView::wheelEvent(QWheelEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    // A wheel that only turns sideways (some mice, touchpads) counts as the same turn.
+    const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
+    if (mods & Qt::ControlModifier) {
+        // A notch of 120 is one zoom step; finer wheels add up to it.
+        wheelZoomDelta_ += delta;
+        const QPoint at = event->position().toPoint();
+        while (wheelZoomDelta_ >= 120) {
+            wheelZoomDelta_ -= 120;
+            ZoomAt(true, at);
+        }
+        while (wheelZoomDelta_ <= -120) {
+            wheelZoomDelta_ += 120;
+            ZoomAt(false, at);
+        }
+        event->accept();
+        return;
+    }
+    if (mods & Qt::ShiftModifier) {
+        // Sideways by as many lines as the plain wheel scrolls upright; turning away scrolls right.
+        QScrollBar* bar = horizontalScrollBar();
+        wheelSideways_ +=
+            static_cast<double>(delta) / 120.0 * QApplication::wheelScrollLines() * bar->singleStep();
+        const int move = static_cast<int>(wheelSideways_);
+        wheelSideways_ -= move;
+        bar->setValue(bar->value() - move);
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::wheelEvent(event);
+}
+
 // ---- Mouse ----
 
-void COvaneView::RouteStroke(StrokeEvent type, const QPoint& position) {
+void COvaneView::RouteStroke(StrokeEvent type, const QPoint& position, float pressure) {
     if (mouseMode_ != 1 || !initialised_) {
         return;
     }
     const WindowPoint snapped = controller_->SnapToGrid(WindowPoint{position.x(), position.y()});
+    controller_->SetPenPressure(pressure);
     controller_->HandleStrokeEvent(type, snapped);
+    controller_->SetPenPressure(1.0f);
     if (type != StrokeEvent::Move) {
         emit commandStateChanged();
     }
 }
 
+bool COvaneView::PenPressureEnabled() const {
+    return toolBox_ == nullptr || toolBox_->PenPressureEnabled();
+}
+
+bool COvaneView::viewportEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+        return PenEvent(static_cast<QTabletEvent*>(event));
+    default:
+        return QAbstractScrollArea::viewportEvent(event);
+    }
+}
+
+bool COvaneView::PenEvent(QTabletEvent* event) {
+    // Only the tip paints through here; the pen's side buttons and a pen moving with one of them held
+    // come back as mouse events (the right button, the middle-button pan).
+    const bool tip = event->type() == QEvent::TabletMove
+                         ? (event->buttons() & ~Qt::MouseButtons(Qt::LeftButton)) == Qt::NoButton
+                         : event->button() == Qt::LeftButton;
+    if (!tip || panning_) {
+        event->ignore();
+        return false;
+    }
+    event->accept();
+    const QPoint p = event->position().toPoint();
+    const float pressure = PenPressureEnabled() ? static_cast<float>(event->pressure()) : 1.0f;
+    switch (event->type()) {
+    case QEvent::TabletPress:
+        penDown_ = true;
+        buttonDown_ = 1;
+        RouteStroke(StrokeEvent::ButtonDown, p, pressure);
+        break;
+    case QEvent::TabletMove:
+        if (penDown_ && !(event->buttons() & Qt::LeftButton)) {
+            // The tip is up again though its release never came (lifted outside the window): the stroke
+            // ends here, as it would have at the release.
+            penDown_ = false;
+            if (buttonDown_) {
+                RouteStroke(StrokeEvent::ButtonUp, p, pressure);
+                buttonDown_ = 0;
+            }
+        }
+        RouteStroke(StrokeEvent::Move, p, pressure);
+        break;
+    default:
+        penDown_ = false;
+        if (buttonDown_) {
+            RouteStroke(StrokeEvent::ButtonUp, p, pressure);
+            buttonDown_ = 0;
+        }
+        break;
+    }
+    return true;
+}
+
 void COvaneView::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) {
+    // While the pen touches, mouse copies of its events would paint a second time.
+    if (penDown_ && event->button() == Qt::LeftButton) {
+        return;
+    }
+    if (event->button() == Qt::MiddleButton) {
+        panning_ = true;
+        panStart_ = p;
+        panScroll_ = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+        viewport()->setCursor(Qt::ClosedHandCursor);
+    } else if (event->button() == Qt::LeftButton) {
         buttonDown_ = 1;
         RouteStroke(StrokeEvent::ButtonDown, p);
     } else if (event->button() == Qt::RightButton) {
@@ -521,11 +639,28 @@ void COvaneView::mousePressEvent(QMouseEvent* event) {
 }
 
 void COvaneView::mouseMoveEvent(QMouseEvent* event) {
+    if (panning_) {
+        // The picture follows the hand: dragging left shows more of the right.
+        const QPoint moved = event->position().toPoint() - panStart_;
+        horizontalScrollBar()->setValue(panScroll_.x() - moved.x());
+        verticalScrollBar()->setValue(panScroll_.y() - moved.y());
+        return;
+    }
+    if (penDown_) {
+        return;
+    }
     RouteStroke(StrokeEvent::Move, event->position().toPoint());
 }
 
 void COvaneView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !buttonDown_) {
+    if (event->button() == Qt::MiddleButton) {
+        if (panning_) {
+            panning_ = false;
+            viewport()->unsetCursor();
+        }
+        return;
+    }
+    if (event->button() != Qt::LeftButton || !buttonDown_ || penDown_) {
         return;
     }
     RouteStroke(StrokeEvent::ButtonUp, event->position().toPoint());

@@ -24,6 +24,7 @@
 #include "persistence/RasterImage.h"
 
 class CDlgBackground;
+class QTabletEvent;
 class CDlgToolBox;
 class QTimer;
 class RecoverySchedule;
@@ -139,6 +140,13 @@ public:
     void ZoomOut();
     void ZoomActual();
     void ZoomFit();
+    // One zoom step in or out that keeps the picture point under the client point where it is, as far
+    // as the scroll range allows (Ctrl + wheel).
+    void ZoomAt(bool in, QPoint client);
+    // The middle button is dragging the picture.
+    bool Panning() const { return panning_; }
+    // A pen's pressure shapes its strokes: the tool box's "筆圧" (on when there is no tool box).
+    bool PenPressureEnabled() const;
     // The Shift + right button report of the pixel under a client point; empty outside the canvas.
     QString PixelInfoText(int clientX, int clientY) const;
     void PixelInfo(int clientX, int clientY);
@@ -210,12 +218,17 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    // The pen's tip reaches the stroke input with its pressure; other tablet events are left to the
+    // mouse events the platform makes of them.
+    bool viewportEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void RouteStroke(StrokeEvent type, const QPoint& position);
+    void RouteStroke(StrokeEvent type, const QPoint& position, float pressure = 1.0f);
+    bool PenEvent(QTabletEvent* event);
     void SavePrompt();
     void SetCaption(const QString& caption);
     void RecreateDisplayImage(std::int32_t width, std::int32_t height);
@@ -272,4 +285,12 @@ private:
     QString recoveredFrom_;
     qint64 lastRecoveryCopyMillis_ = -1;
     bool recoveryFailed_ = false;
+    // Ctrl + wheel turns not yet worth a zoom step, Shift + wheel scrolling not yet a whole pixel.
+    int wheelZoomDelta_ = 0;
+    double wheelSideways_ = 0.0;
+    // The middle-button pan: where it started on the client and the scroll position then.
+    bool panning_ = false;
+    bool penDown_ = false; // the pen's tip touches the view
+    QPoint panStart_;
+    QPoint panScroll_;
 };

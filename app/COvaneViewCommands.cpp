@@ -147,7 +147,8 @@ int COvaneView::OnCloseQuery() {
     }
     if (toolBox_ != nullptr || canvasDialog_ != nullptr) {
         SettingsFile::Write(SettingsPath(), toolBox_, canvasDialog_,
-                            toolBox_ ? &toolBox_->Palette() : nullptr);
+                            toolBox_ ? &toolBox_->Palette() : nullptr,
+                            toolBox_ ? std::optional<bool>(toolBox_->PenPressureEnabled()) : std::nullopt);
     }
     currentPath_.clear();
     DestroyDialogs();

@@ -302,8 +302,16 @@ void StorePalette(ProfileFile& profile, const ColorButtonGrid& palette) {
     }
 }
 
+bool LoadPenPressure(const ProfileFile& profile) {
+    return profile.GetInt(ToolBoxSection, PenPressureKey, 1) != 0;
+}
+
+void StorePenPressure(ProfileFile& profile, bool on) {
+    profile.SetInt(ToolBoxSection, PenPressureKey, on ? 1 : 0);
+}
+
 void Read(const QString& path, QWidget* toolBox, QWidget* canvasDialog, ColorButtonGrid* palette,
-          QRect screen) {
+          QRect screen, bool* penPressure) {
     if (screen.isEmpty()) {
         if (const QScreen* primary = QGuiApplication::primaryScreen()) {
             screen = primary->geometry();
@@ -316,16 +324,22 @@ void Read(const QString& path, QWidget* toolBox, QWidget* canvasDialog, ColorBut
     if (palette) {
         LoadPalette(profile, *palette);
     }
+    if (penPressure) {
+        *penPressure = LoadPenPressure(profile);
+    }
 }
 
 bool Write(const QString& path, const QWidget* toolBox, const QWidget* canvasDialog,
-           const ColorButtonGrid* palette) {
+           const ColorButtonGrid* palette, std::optional<bool> penPressure) {
     ProfileFile profile;
     profile.Load(path);
     StoreDialog(profile, ToolBoxSection, toolBox);
     StoreDialog(profile, CanvasDialogSection, canvasDialog);
     if (palette) {
         StorePalette(profile, *palette);
+    }
+    if (penPressure) {
+        StorePenPressure(profile, *penPressure);
     }
     return profile.Save(path);
 }

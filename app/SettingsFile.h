@@ -56,18 +56,25 @@ QString PathFor(const QString& executablePath);
 // `fallbackFolder` (the user's configuration folder by default).
 QString Choose(const QString& executablePath, const QString& fallbackFolder = QString());
 
+// The tool box's "筆圧" check box: 1 on, 0 off; a file without the key means on.
+inline constexpr const char* PenPressureKey = "PenPressure";
+
 // Positions and shows (or minimises and hides) the two dialogs and loads the palette. `screen` is the
-// primary screen's rectangle; an empty rectangle means the primary screen's geometry.
+// primary screen's rectangle; an empty rectangle means the primary screen's geometry. `penPressure`,
+// when given, takes the state of the tool box's "筆圧" check box.
 void Read(const QString& path, QWidget* toolBox, QWidget* canvasDialog, ColorButtonGrid* palette,
-          QRect screen = QRect());
-// Stores both dialogs (each only when present) and the palette; false when the file cannot be written.
+          QRect screen = QRect(), bool* penPressure = nullptr);
+// Stores both dialogs (each only when present), the palette and, when given, the "筆圧" state; false
+// when the file cannot be written.
 bool Write(const QString& path, const QWidget* toolBox, const QWidget* canvasDialog,
-           const ColorButtonGrid* palette);
+           const ColorButtonGrid* palette, std::optional<bool> penPressure = std::nullopt);
 
 // The parts, for the callers that need only one.
 void PlaceDialog(const ProfileFile& profile, const char* section, QWidget* dialog, QRect screen);
 void StoreDialog(ProfileFile& profile, const char* section, const QWidget* dialog);
 void LoadPalette(const ProfileFile& profile, ColorButtonGrid& palette);
 void StorePalette(ProfileFile& profile, const ColorButtonGrid& palette);
+bool LoadPenPressure(const ProfileFile& profile);
+void StorePenPressure(ProfileFile& profile, bool on);
 
 } // namespace SettingsFile

@@ -31,6 +31,22 @@ void ViewGeometry::ZoomOut() {
     displayRect.height = std::max(displayRect.height * factor, 1.0f);
 }
 
+ScrollPosition ViewGeometry::ZoomAbout(bool in, int cx, int cy) {
+    // The image point under the pixel's centre, as a distance from the image's top-left corner in image
+    // pixels; after the step the same distance times the new zoom must end at the same centre.
+    const float before = Zoom();
+    const float u = (static_cast<float>(cx) + 0.5f - displayRect.x) / before;
+    const float v = (static_cast<float>(cy) + 0.5f - displayRect.y) / before;
+    if (in) {
+        ZoomIn();
+    } else {
+        ZoomOut();
+    }
+    const float after = Zoom();
+    return ScrollPosition{u * after - (static_cast<float>(cx) + 0.5f),
+                          v * after - (static_cast<float>(cy) + 0.5f)};
+}
+
 void ViewGeometry::ZoomActual() {
     displayRect.width = sourceRect.width;
     displayRect.height = sourceRect.height;

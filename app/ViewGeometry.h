@@ -21,6 +21,12 @@ struct ScrollSize {
     bool operator==(const ScrollSize&) const = default;
 };
 
+// A scroll position before it is rounded to whole pixels.
+struct ScrollPosition {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
 class ViewGeometry {
 public:
     FloatRect displayRect{0.0f, 0.0f, 1.0f, 1.0f};
@@ -41,6 +47,9 @@ public:
     void ResetToCanvas(std::int32_t width, std::int32_t height);
     void ZoomIn();
     void ZoomOut();
+    // One step of ZoomIn (or ZoomOut) that keeps the image point under client pixel (cx, cy) where it is:
+    // returns the scroll position that does it, for the caller to round and keep inside the scroll range.
+    ScrollPosition ZoomAbout(bool in, int cx, int cy);
     // Display size = source size; origins to 0.
     void ZoomActual();
     // Fits the canvas into the client area keeping its aspect; false (nothing changed) for an empty canvas.

@@ -54,6 +54,14 @@ inline constexpr bool TurnsWithPath(BrushKind kind) {
     return kind == BrushKind::ParallelLines || kind == BrushKind::Bellows;
 }
 
+// Kinds that scatter their particles at random over the brush disc; a pen's pressure also shrinks
+// their dabs.
+inline constexpr bool ScattersParticles(BrushKind kind) {
+    return kind == BrushKind::Watercolour || kind == BrushKind::Stipple || kind == BrushKind::Multi ||
+           kind == BrushKind::Faded || kind == BrushKind::Spray || kind == BrushKind::Heaped ||
+           kind == BrushKind::Rough;
+}
+
 // Kinds that act on paint already on the canvas instead of stamping dabs.
 inline constexpr bool StampsDabs(BrushKind kind) {
     return kind != BrushKind::Eraser && kind != BrushKind::Eyedropper && kind != BrushKind::Recolour &&

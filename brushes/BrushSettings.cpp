@@ -283,12 +283,32 @@ ResultCode BrushSettings::StampDab(const PaintCanvas& canvas, std::int32_t index
         return Result::Success;
     }
     const DabPlacement p = placements[static_cast<std::size_t>(index)];
+    // A pen pressing lighter than fully lays thinner paint, and a scattering brush a smaller dab as if
+    // its brush size were shrunk by PressureSizeFactor. Full pressure leaves every step as it is.
+    const bool pressed = p.pressure > 0.0f && p.pressure < 1.0f;
+    const bool shrunk = pressed && ScattersParticles(kind);
+    const float sizeFactor = shrunk ? PressureSizeFactor(p.pressure) : 1.0f;
     if (RebuiltPerDab(kind)) {
-        const ResultCode code = BuildDabPattern();
+        ResultCode code = Result::Success;
+        if (shrunk) {
+            // The pattern of this one dab is built at the smaller size; the record keeps its own size and
+            // particle (a watercolour pattern writes its particle size back).
+            const float size = brushSize;
+            const MaterialBlock ownParticle = particle;
+            brushSize = size * sizeFactor;
+            code = BuildDabPattern();
+            brushSize = size;
+            particle = ownParticle;
+        } else {
+            code = BuildDabPattern();
+        }
         if (code != Result::Success) {
             return code;
         }
     }
+    // A pattern built once per stroke is shrunk about the dab centre instead: its offsets and heights
+    // grow with the brush size.
+    const float patternFactor = shrunk && !RebuiltPerDab(kind) ? sizeFactor : 1.0f;
     const float angle = kind == BrushKind::Radial ? NextRandom() * 360.0f : p.angle;
     // The whole arch of a bellows dab stands on one base height.
     const float archBase = kind == BrushKind::Bellows ? canvas.BaseHeight(p.x, p.y, 2.0f) : 0.0f;
@@ -298,6 +318,14 @@ ResultCode BrushSettings::StampDab(const PaintCanvas& canvas, std::int32_t index
         Metaball m = source;
         float dx = m.x;
         float dy = m.y;
+        if (patternFactor != 1.0f) {
+            dx *= patternFactor;
+            dy *= patternFactor;
+            m.z *= patternFactor;
+        }
+        if (pressed) {
+            m.thickness *= p.pressure;
+        }
         if (p.scale != 1.0f) {
             dx *= p.scale;
             dy *= p.scale;

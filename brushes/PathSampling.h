@@ -28,14 +28,34 @@ enum class ArcSweep : std::int32_t {
 };
 
 // Where each dab of a stroke goes: centre, z (always 0), pattern rotation in degrees and the
-// factor on the pattern's x and y offsets.
+// factor on the pattern's x and y offsets; then the pen's pressure on the dab, 1 for every dab but
+// those of a freehand pen stroke (the mouse, drawn paths, and the pen with pressure turned off).
 struct DabPlacement {
     float x = 0.0f;
     float y = 0.0f;
     float z = 0.0f;
     float angle = 0.0f;
     float scale = 1.0f;
+    float pressure = 1.0f;
 };
+
+// The lightest pressure a dab is laid with: a pen that reports no pressure at all while it touches
+// still lays a trace of paint.
+inline constexpr float MinimumPenPressure = 0.01f;
+
+// A pen's reading as a dab's pressure: in [MinimumPenPressure, 1]; a reading that is not a number
+// counts as full pressure.
+inline float PenPressure(float reading) {
+    if (!(reading < 1.0f)) {
+        return 1.0f;
+    }
+    return reading < MinimumPenPressure ? MinimumPenPressure : reading;
+}
+
+// The factor on the brush size of a dab that scatters its particles, at pressure p.
+inline float PressureSizeFactor(float p) {
+    return 0.3f + 0.7f * p;
+}
 
 // The angle of a direction in [0, 360); 0 for a length below 0.00001.
 float DirectionAngle(float dx, float dy);

@@ -74,6 +74,8 @@ PaintColour StrokeController::ClampedParticleColour() const {
 ResultCode StrokeController::FreehandStep(WindowPoint point) {
     const ViewMapping mapping = view.Mapping();
     const CanvasPoint from = mapping.WindowToCanvas(points.empty() ? point : points.back());
+    const float startPressure = points.empty() ? penPressure : stepPressure;
+    stepPressure = penPressure;
     points.push_back(point);
     const CanvasPoint at = mapping.WindowToCanvas(point);
     switch (brush.kind) {
@@ -96,6 +98,20 @@ ResultCode StrokeController::FreehandStep(WindowPoint point) {
     brush.FreehandPlacements(from, at, points, brush.placements);
     if (brush.placements.empty()) {
         return Result::Success;
+    }
+    // The pen's pressure runs along the step from the previous step's to this one's, so a pen pressing
+    // harder over a quick stroke thickens its dabs in between steadily.
+    const double dx = static_cast<double>(at.x) - from.x;
+    const double dy = static_cast<double>(at.y) - from.y;
+    const double length = std::sqrt(dx * dx + dy * dy);
+    for (DabPlacement& p : brush.placements) {
+        float t = 1.0f;
+        if (length > 0.0) {
+            const double ox = static_cast<double>(p.x) - from.x;
+            const double oy = static_cast<double>(p.y) - from.y;
+            t = static_cast<float>(std::min(1.0, std::sqrt(ox * ox + oy * oy) / length));
+        }
+        p.pressure = startPressure + t * (penPressure - startPressure);
     }
     return StampAll();
 }

@@ -40,6 +40,10 @@ public:
 
     // Handles one mouse event of the painting mode. Returns the failure of a commit or a freehand step.
     ResultCode HandleStrokeEvent(StrokeEvent type, WindowPoint point);
+    // The pen's pressure for the events that follow (PenPressure keeps it in (0, 1]); 1, the mouse's,
+    // lays every dab as the brush says. Freehand dabs of the kinds that lay paint carry it.
+    void SetPenPressure(float reading) { penPressure = PenPressure(reading); }
+    float CurrentPenPressure() const { return penPressure; }
     // The position the view passes to HandleStrokeEvent: on the nearest grid line crossing when the
     // grid is shown, snapping is on and the path is not freehand; otherwise unchanged.
     WindowPoint SnapToGrid(WindowPoint point) const;
@@ -129,4 +133,6 @@ private:
     std::int32_t clockwiseMoves = 0;
     std::int32_t counterclockwiseMoves = 0;
     WindowPoint previousCursor;
+    float penPressure = 1.0f;
+    float stepPressure = 1.0f; // the pressure of the stroke's previous freehand step
 };

@@ -147,6 +147,13 @@ void CDlgToolBox::BuildControls() {
     registerButton_->setAutoDefault(false);
     connect(registerButton_, &QPushButton::clicked, this, &CDlgToolBox::RegisterCurrentColour);
 
+    // Pen pressure, in the paint group beside the thickness it scales.
+    pressureBox_ = new QCheckBox(Utf8("筆圧"), this);
+    pressureBox_->setObjectName(QStringLiteral("1089"));
+    pressureBox_->setGeometry(du.Rect(70, 151, 31, 10));
+    pressureBox_->setChecked(true);
+    pressureBox_->setToolTip(Utf8("ペンの筆圧で絵の具の厚みを変える"));
+
     closeBox_ = new QCheckBox(Utf8("閉じる"), this);
     closeBox_->setObjectName(QStringLiteral("1088"));
     closeBox_->setGeometry(du.Rect(12, 270, 35, 10));
@@ -497,6 +504,14 @@ BrushSettings CDlgToolBox::CurrentBrush() {
         pathKind_ == static_cast<int>(PathKind::Polyline) || pathKind_ == static_cast<int>(PathKind::Curve);
     copy.closed = closable && closeBox_->isChecked() ? 1 : 0;
     return copy;
+}
+
+bool CDlgToolBox::PenPressureEnabled() const {
+    return pressureBox_->isChecked();
+}
+
+void CDlgToolBox::SetPenPressureEnabled(bool on) {
+    pressureBox_->setChecked(on);
 }
 
 void CDlgToolBox::SetCurrentColour(float hue, float lightness, float saturation) {

@@ -54,6 +54,11 @@ public:
     ToolColour CurrentColor() const { return currentColor_; }
     void SetCurrentColor(const ToolColour& colour);
 
+    // The check box "筆圧": a pen's pressure shapes its freehand dabs. On after start; the settings file
+    // remembers it.
+    bool PenPressureEnabled() const;
+    void SetPenPressureEnabled(bool on);
+
     // The palette of 8 rows × 3 columns; the settings file reads and writes its cells.
     ColorButtonGrid& Palette() { return palette_; }
 
@@ -121,6 +126,7 @@ private:
     QGroupBox* brushGroup_ = nullptr;
     QGroupBox* pathGroup_ = nullptr;
     QCheckBox* closeBox_ = nullptr;
+    QCheckBox* pressureBox_ = nullptr;
     QPushButton* registerButton_ = nullptr;
     std::array<KindButton*, BrushKindCount - 1> brushButtons_{};
     std::array<KindButton*, PathKindCount> pathButtons_{};

@@ -205,3 +205,74 @@ TEST(StampDabAt, RebuildsRandomPatternsButNotFixedOnes) {
     EXPECT_EQ(circle.randomCursor, fixed);
     EXPECT_EQ(out.size(), circle.dabPattern.size());
 }
+
+TEST_F(StampDabTest, PenPressureThinsEveryDabAndShrinksScatteredOnes) {
+    struct Case {
+        BrushKind kind;
+        bool scatters; // the dab is laid as by a brush of size × (0.3 + 0.7 p)
+        bool perDab;   // ... by building its pattern at that size; else by shrinking the stroke's pattern
+    };
+    const Case cases[] = {
+        {BrushKind::Simple, false, false},        {BrushKind::RainbowPattern, false, false},
+        {BrushKind::ParallelLines, false, false}, {BrushKind::Bellows, false, false},
+        {BrushKind::Radial, false, false},        {BrushKind::Circle, false, false},
+        {BrushKind::Multi, true, false},          {BrushKind::Faded, true, false},
+        {BrushKind::Watercolour, true, true},     {BrushKind::Stipple, true, true},
+        {BrushKind::Spray, true, true},           {BrushKind::Heaped, true, true},
+        {BrushKind::Rough, true, true},
+    };
+    for (const float pressure : {0.25f, 0.6f}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << BrushKindCaption(c.kind) << " at pressure " << pressure);
+            BrushSettings brush = BrushSettings::ForKind(c.kind);
+            brush.particle.thickness = 0.8f;
+            brush.BuildDabPattern();
+            const float size = 0.3f + 0.7f * pressure;
+
+            // The same dab at full pressure, by a brush of the smaller size where the pattern is built
+            // per dab.
+            BrushSettings full = brush;
+            if (c.perDab) {
+                full.brushSize = brush.brushSize * size;
+            }
+            full.placements = {{100.0f, 75.0f, 0.0f, 0.0f, 1.0f}};
+            std::vector<Metaball> expected;
+            ASSERT_EQ(full.StampDab(canvas, 0, expected), Result::Success);
+
+            BrushSettings light = brush;
+            light.placements = {DabPlacement{100.0f, 75.0f, 0.0f, 0.0f, 1.0f, pressure}};
+            std::vector<Metaball> out;
+            ASSERT_EQ(light.StampDab(canvas, 0, out), Result::Success);
+
+            ASSERT_FALSE(out.empty());
+            ASSERT_EQ(out.size(), expected.size());
+            for (std::size_t i = 0; i < out.size(); ++i) {
+                SCOPED_TRACE(i);
+                EXPECT_FLOAT_EQ(out[i].thickness, expected[i].thickness * pressure);
+                EXPECT_NEAR(out[i].thickness, 0.8f * pressure, 1e-6f);
+                EXPECT_EQ(out[i].innerRadius, expected[i].innerRadius);
+                EXPECT_EQ(out[i].outerRadius, expected[i].outerRadius);
+                if (c.scatters && !c.perDab) {
+                    const Metaball& at = light.dabPattern[i];
+                    EXPECT_FLOAT_EQ(out[i].x, 100.0f + size * at.x);
+                    EXPECT_FLOAT_EQ(out[i].y, 75.0f + size * at.y);
+                    EXPECT_FLOAT_EQ(out[i].z,
+                                    size * at.z + canvas.BaseHeight(out[i].x, out[i].y, Window(out[i])));
+                } else {
+                    EXPECT_EQ(out[i].x, expected[i].x);
+                    EXPECT_EQ(out[i].y, expected[i].y);
+                    EXPECT_EQ(out[i].z, expected[i].z);
+                }
+                if (c.scatters) {
+                    EXPECT_LE(std::hypot(out[i].x - 100.0f, out[i].y - 75.0f),
+                              brush.brushSize * 0.5f * size + 1e-3f);
+                }
+            }
+            // The record keeps its size and particle for the next dab.
+            EXPECT_EQ(light.brushSize, brush.brushSize);
+            EXPECT_EQ(light.particle.innerRadius, brush.particle.innerRadius);
+            EXPECT_EQ(light.particle.thickness, 0.8f);
+            EXPECT_EQ(light.randomCursor, full.randomCursor);
+        }
+    }
+}

@@ -326,6 +326,93 @@ TEST_F(StrokeApplication, StirWithoutASizeMovesNothing) {
     EXPECT_TRUE(recorder.records.empty());
 }
 
+TEST_F(StrokeApplication, FreehandDabsCarryThePenPressureOfTheirStep) {
+    struct Case {
+        float reading;
+        float thickness; // of every particle, for a particle thickness of 1
+    };
+    // Nothing below the lightest pressure, and a reading that is not a number counts as full.
+    const Case cases[] = {
+        {0.25f, 0.25f}, {1.0f, 1.0f},         {0.0f, MinimumPenPressure}, {-3.0f, MinimumPenPressure},
+        {7.0f, 1.0f},   {std::nanf(""), 1.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reading);
+        const std::int32_t before = MetaballCount();
+        stroke.SetPenPressure(c.reading);
+        Send(E::ButtonDown, 20, 30);
+        Send(E::Move, 24, 30);
+        Send(E::ButtonUp, 24, 30);
+        ASSERT_GE(MetaballCount(), before + 2);
+        for (std::int32_t id = before; id < MetaballCount(); ++id) {
+            EXPECT_FLOAT_EQ(canvas.store->records[static_cast<std::size_t>(id)].thickness, c.thickness);
+        }
+    }
+    // Drawn paths are laid as the brush says whatever the pen reports.
+    UseBrush(BrushKind::Simple, PathKind::StraightLine, 8.0f);
+    stroke.SetPenPressure(0.25f);
+    const std::int32_t before = MetaballCount();
+    Send(E::ButtonDown, 10, 10);
+    Send(E::ButtonDown, 40, 10);
+    ASSERT_GT(MetaballCount(), before);
+    for (std::int32_t id = before; id < MetaballCount(); ++id) {
+        EXPECT_FLOAT_EQ(canvas.store->records[static_cast<std::size_t>(id)].thickness, 1.0f);
+    }
+}
+
+TEST_F(StrokeApplication, DabsBetweenTwoPenStepsTakeThePressureAlongTheWay) {
+    // Brush 8: a dab every 2 pixels, so the 40-pixel step lays nineteen dabs between its ends.
+    stroke.SetPenPressure(0.2f);
+    Send(E::ButtonDown, 10, 30);
+    stroke.SetPenPressure(1.0f);
+    Send(E::Move, 50, 30);
+    Send(E::ButtonUp, 50, 30);
+    ASSERT_EQ(MetaballCount(), 21);
+    const Metaball& first = canvas.store->records.front();
+    EXPECT_FLOAT_EQ(first.thickness, 0.2f);
+    float previous = 0.0f;
+    for (const Metaball& m : canvas.store->records) {
+        SCOPED_TRACE(m.x);
+        EXPECT_NEAR(m.thickness, 0.2f + 0.8f * (m.x - first.x) / 40.0f, 1e-5f);
+        EXPECT_GE(m.thickness, previous);
+        previous = m.thickness;
+    }
+    EXPECT_FLOAT_EQ(canvas.store->records.back().thickness, 1.0f);
+}
+
+TEST_F(StrokeApplication, PenPressureLeavesTheToolsThatWorkOnPaintAlone) {
+    // The eraser and the stir tool reach as far at a light touch as at a firm one.
+    for (const BrushKind kind : {BrushKind::Eraser, BrushKind::Stir}) {
+        SCOPED_TRACE(BrushKindCaption(kind));
+        std::vector<Metaball> untouched;
+        std::vector<std::vector<Metaball>> results;
+        for (const float reading : {1.0f, 0.1f}) {
+            ASSERT_EQ(canvas.Create(Size, Size), Result::Success);
+            Deposit(30.5f, 30.5f, 3.0f);
+            Deposit(38.5f, 30.5f, 3.0f);
+            Deposit(58.5f, 30.5f, 3.0f);
+            untouched = canvas.store->records;
+            UseBrush(kind, PathKind::Freehand, 24.0f);
+            stroke.SetPenPressure(reading);
+            Send(E::ButtonDown, 30, 33);
+            Send(E::ButtonUp, 30, 33);
+            results.push_back(canvas.store->records);
+        }
+        ASSERT_EQ(results[0].size(), untouched.size());
+        ASSERT_EQ(results[1].size(), untouched.size());
+        int changed = 0;
+        for (std::size_t i = 0; i < untouched.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(results[1][i].state, results[0][i].state);
+            EXPECT_EQ(results[1][i].x, results[0][i].x);
+            EXPECT_EQ(results[1][i].y, results[0][i].y);
+            changed += results[0][i].state != untouched[i].state || results[0][i].x != untouched[i].x;
+        }
+        // The tool reached some of the paint but not all of it, so a changed reach would show.
+        EXPECT_GT(changed, 0);
+        EXPECT_LT(changed, 3);
+    }
+}
+
 TEST_F(StrokeApplication, QuickClicksOfARandomBrushLayTheirOwnDabs) {
     // Two ざらざら clicks on one spot within the same second, from the same tool-box record.
     struct Case {

@@ -289,3 +289,29 @@ TEST_F(ToolBox, CloseBoxMinimisesAndHidesWithoutDestroying) {
     box->showNormal();
     EXPECT_TRUE(box->isVisible());
 }
+
+TEST_F(ToolBox, PenPressureBoxSitsInThePaintGroupAndStartsOn) {
+    auto* pressure = box->findChild<QCheckBox*>(QStringLiteral("1089"));
+    ASSERT_NE(pressure, nullptr);
+    EXPECT_EQ(pressure->text(), QString::fromUtf8("筆圧"));
+    EXPECT_TRUE(pressure->isChecked());
+    EXPECT_TRUE(box->PenPressureEnabled());
+    // Inside the paint group, clear of the variation bar and the register button beside it.
+    QGroupBox* paint = nullptr;
+    for (QGroupBox* group : box->findChildren<QGroupBox*>()) {
+        if (group->title() == QString::fromUtf8("絵の具")) {
+            paint = group;
+        }
+    }
+    ASSERT_NE(paint, nullptr);
+    EXPECT_TRUE(paint->geometry().contains(pressure->geometry()));
+    EXPECT_FALSE(pressure->geometry().intersects(box->Bar(CDlgToolBox::VariationBar)->geometry()));
+    EXPECT_FALSE(pressure->geometry().intersects(Control("1080")->geometry()));
+
+    pressure->click();
+    EXPECT_FALSE(box->PenPressureEnabled());
+    box->SetPenPressureEnabled(true);
+    EXPECT_TRUE(pressure->isChecked());
+    // The box is not a brush setting: nothing is sent and the brush stays the same.
+    EXPECT_TRUE(view.toolBox.empty());
+}
