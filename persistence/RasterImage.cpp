@@ -1,5 +1,7 @@
 #include "persistence/RasterImage.h"
 
+#include "engine/MemoryLimit.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -82,8 +84,9 @@ ResultCode RasterImage::Create(std::int32_t newWidth, std::int32_t newHeight, st
     height = newHeight;
     const std::int64_t stride = (static_cast<std::int64_t>(newWidth) * newBytesPerPixel + 3) / 4 * 4;
     const std::uint64_t size = static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(newHeight);
+    // The data size is a 32-bit field; a size the machine cannot hold is refused before allocating.
     if (stride > std::numeric_limits<std::int32_t>::max() ||
-        size > std::numeric_limits<std::uint32_t>::max()) {
+        size > std::numeric_limits<std::uint32_t>::max() || !FitsInMemory(size)) {
         return Result::OutOfMemory;
     }
     rowStride = static_cast<std::int32_t>(stride);
