@@ -41,10 +41,9 @@ struct ViewOptions {
     bool createDialogs = true;  // the tool box and the canvas dialog
 };
 
-// The largest canvas side the new-image command accepts: what a document can hold, so every new canvas
-// can be saved and opened again.
-inline constexpr std::int32_t MaxCanvasSide = MaxImageSide;
-// 0 when a new canvas of this size may be created, else the code that refuses it.
+// 0 when a new canvas of this size may be created, else the code that refuses it: -21 for a side below
+// 1, -1 when its buffers do not fit in memory, -22 when no document could hold its background (so that
+// every new canvas can be saved and opened again).
 ResultCode CheckNewCanvasSize(std::int32_t width, std::int32_t height);
 
 class COvaneView : public QAbstractScrollArea,

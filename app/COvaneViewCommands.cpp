@@ -294,13 +294,18 @@ void COvaneView::OpenCommand(const QString& givenPath) {
     if (path.isEmpty()) {
         path = prompts_->OpenFileName(QtFileFilter(ShellText::PaintOpenFilter));
     }
+    // A load that fails before it re-creates the canvas leaves the painting as it was, and its history
+    // with it: the strokes just made can still be undone.
+    bool keepHistory = false;
     if (!path.isEmpty()) {
         BeginBusy(ReadingStatus(path).toUtf8().constData());
         const std::int32_t area = canvas_.drawingArea;
         canvas_.drawingArea = DrawingAreaBoth;
+        const std::uint64_t creations = canvas_.createCount;
         const ResultCode rc = canvas_.LoadPaintFile(LocalPath(path));
         canvas_.drawingArea = area;
         if (rc != Result::Success) {
+            keepHistory = canvas_.createCount == creations;
             prompts_->ShowMessage(OpenErrorText(rc));
             // A load that failed after re-creating the canvas leaves it at another size; the display
             // follows it so that nothing is drawn from or to the wrong size.
@@ -326,7 +331,7 @@ void COvaneView::OpenCommand(const QString& givenPath) {
             SetCaption(path);
         }
     }
-    if (journal_ && journal_->Reset() != Result::Success) {
+    if (!keepHistory && journal_ && journal_->Reset() != Result::Success) {
         prompts_->ShowMessage(QString::fromUtf8(ShellText::JournalError));
     }
     CopyBackgroundToDialog();

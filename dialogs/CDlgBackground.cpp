@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <algorithm>
 
 #include "persistence/Bmp.h"
 #include "toolbox/DialogUnits.h"
@@ -54,6 +55,28 @@ ResultCode ReadSystemClipboard(RasterImage& picture) {
     }
     return FromQImage(clipboard->image(), picture);
 }
+
+// Whole numbers from -limit to limit: a keystroke that would leave the range is refused.
+class BoundedIntValidator : public QValidator {
+public:
+    BoundedIntValidator(int limit, QObject* parent) : QValidator(parent), limit_(limit) {}
+
+    State validate(QString& input, int&) const override {
+        static const QRegularExpression pattern(QStringLiteral("\\A-?\\d*\\z"));
+        if (!pattern.match(input).hasMatch()) {
+            return Invalid;
+        }
+        if (input.isEmpty() || input == QStringLiteral("-")) {
+            return Intermediate;
+        }
+        bool ok = false;
+        const qlonglong value = input.toLongLong(&ok);
+        return ok && value >= -limit_ && value <= limit_ ? Acceptable : Invalid;
+    }
+
+private:
+    int limit_;
+};
 
 } // namespace
 
@@ -150,8 +173,10 @@ void CDlgBackground::BuildControls() {
         edit->setValidator(
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d{0,9}")), edit));
         edit->setText(QString::number(value));
+        return edit;
     };
-    field("1059", du.Rect(60, 99, 18, 12), 0);
+    QLineEdit* planeHeight = field("1059", du.Rect(60, 99, 18, 12), 0);
+    planeHeight->setValidator(new BoundedIntValidator(PlaneHeightLimit, planeHeight));
 
     push("1041", "表示", du.Rect(11, 133, 32, 19), nullptr);
     push("1061", "消去", du.Rect(46, 133, 32, 19), nullptr);
@@ -212,7 +237,9 @@ int CDlgBackground::HeightMode() const {
 }
 
 int CDlgBackground::PlaneHeight() const {
-    return findChild<QLineEdit*>(QStringLiteral("1059"))->text().toInt();
+    // Text put in by the program is not validated; it is held to the range all the same.
+    const int value = findChild<QLineEdit*>(QStringLiteral("1059"))->text().toInt();
+    return std::clamp(value, -PlaneHeightLimit, PlaneHeightLimit);
 }
 
 int CDlgBackground::GridSpacing() const {
