@@ -5,8 +5,12 @@
 #include <limits>
 
 #if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -29,13 +33,15 @@ std::uint64_t PhysicalMemoryBytes() {
     }
     // A 32-bit process can use less than the machine holds.
     return status.ullTotalPhys < status.ullTotalVirtual ? status.ullTotalPhys : status.ullTotalVirtual;
-#else
+#elif defined(_SC_PHYS_PAGES) && defined(_SC_PAGESIZE)
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
     if (pages <= 0 || pageSize <= 0) {
         return 0;
     }
     return SaturatingProduct(static_cast<std::uint64_t>(pages), static_cast<std::uint64_t>(pageSize));
+#else
+    return 0;
 #endif
 }
 

@@ -28,6 +28,36 @@ long ResidentKb() {
     return -1;
 }
 
+// The limit is the machine's physical memory, as the system reports it.
+TEST(MemoryLimit, IsThePhysicalMemoryOfTheMachineUnlessATestSetsIt) {
+    std::ifstream meminfo("/proc/meminfo");
+    std::string key;
+    long long totalKb = -1;
+    while (meminfo >> key) {
+        if (key == "MemTotal:") {
+            meminfo >> totalKb;
+            break;
+        }
+    }
+    const std::uint64_t machine = MemoryLimitBytes();
+    if (totalKb > 0) {
+        EXPECT_NEAR(static_cast<double>(machine), totalKb * 1024.0, totalKb * 1024.0 * 0.01);
+    }
+    {
+        ScopedMemoryLimit outer(5000);
+        EXPECT_TRUE(FitsInMemory(5000));
+        EXPECT_FALSE(FitsInMemory(5001));
+        {
+            ScopedMemoryLimit inner(100);
+            EXPECT_FALSE(FitsInMemory(101));
+        }
+        EXPECT_TRUE(FitsInMemory(5000));
+    }
+    EXPECT_EQ(MemoryLimitBytes(), machine);
+    EXPECT_FALSE(FitsInMemory(SaturatingProduct(std::uint64_t{1} << 40, std::uint64_t{1} << 40)));
+    EXPECT_FALSE(FitsInMemory(SaturatingSum(~std::uint64_t{0}, 1)));
+}
+
 class CanvasSize : public ::testing::Test {
 protected:
     void SetUp() override {
