@@ -165,23 +165,26 @@ void CDlgBackground::BuildControls() {
         radioSet({{1057, "絵の具の上", du.Rect(12, 80, 48, 10)}, {1058, "平面上", du.Rect(12, 89, 37, 10)}});
     connect(height, &QButtonGroup::idClicked, this, [this](int) { Send(CanvasHeightRadioChanged); });
     label("高さ（Z値）", du.Rect(22, 100, 36, 8));
-    auto field = [&](const char* id, QRect where, int value) {
+    // Signed numbers of up to nine digits, or within ±limit when a limit is given.
+    auto field = [&](const char* id, QRect where, int value, int limit) {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QString::fromLatin1(id));
         edit->setGeometry(where);
         edit->setAlignment(Qt::AlignCenter);
-        edit->setValidator(
-            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d{0,9}")), edit));
+        if (limit > 0) {
+            edit->setValidator(new BoundedIntValidator(limit, edit));
+        } else {
+            edit->setValidator(
+                new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d{0,9}")), edit));
+        }
         edit->setText(QString::number(value));
-        return edit;
     };
-    QLineEdit* planeHeight = field("1059", du.Rect(60, 99, 18, 12), 0);
-    planeHeight->setValidator(new BoundedIntValidator(PlaneHeightLimit, planeHeight));
+    field("1059", du.Rect(60, 99, 18, 12), 0, PlaneHeightLimit);
 
     push("1041", "表示", du.Rect(11, 133, 32, 19), nullptr);
     push("1061", "消去", du.Rect(46, 133, 32, 19), nullptr);
     label("間隔", du.Rect(13, 158, 14, 8));
-    field("1060", du.Rect(30, 155, 17, 12), 15);
+    field("1060", du.Rect(30, 155, 17, 12), 15, 0);
     label("色", du.Rect(13, 174, 8, 8));
     colourButton(1034, "色", du.Rect(22, 171, 20, 15));
     swatchFrame_ = new PaintedFrame(QStringLiteral("1092"), this);

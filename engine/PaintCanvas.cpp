@@ -1,10 +1,10 @@
 #include "engine/PaintCanvas.h"
 
-#include "engine/MemoryLimit.h"
-
 #include <algorithm>
 #include <new>
 #include <stdexcept>
+
+#include "engine/MemoryLimit.h"
 
 void SurfaceRecord::Reset() {
     coverage = 0.0f;
@@ -75,7 +75,9 @@ std::uint64_t PaintCanvas::BytesNeeded(std::int32_t width, std::int32_t height) 
 
 ResultCode PaintCanvas::Create(std::int32_t newWidth, std::int32_t newHeight) {
     // Refused before anything is released, so the painting there is stays whole.
-    if (newWidth >= 0 && newHeight >= 0 && !FitsInMemory(BytesNeeded(newWidth, newHeight))) {
+    if (newWidth >= 0 && newHeight >= 0 &&
+        (!FitsInMemory(BytesNeeded(newWidth, newHeight)) ||
+         !RasterImage::HoldsSize(newWidth, newHeight, 3))) {
         return Result::OutOfMemory;
     }
     ReleaseBuffers();

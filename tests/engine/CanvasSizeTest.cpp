@@ -91,6 +91,15 @@ TEST_F(CanvasSize, ASizeBeyondMemoryIsRefusedAtOnceAndThePaintingStays) {
     ExpectPaintingKept();
 }
 
+// Pictures of 4 GiB or more have no data size: on a machine of a terabyte such a canvas is refused as
+// one beyond memory, before the painting there is released.
+TEST_F(CanvasSize, PicturesTooLargeForTheirDataSizeAreRefusedBeforeAnythingIsReleased) {
+    ScopedMemoryLimit terabyte(std::uint64_t{1} << 40);
+    ASSERT_TRUE(FitsInMemory(PaintCanvas::BytesNeeded(40000, 40000)));
+    EXPECT_EQ(canvas.Create(40000, 40000), Result::OutOfMemory);
+    ExpectPaintingKept();
+}
+
 TEST_F(CanvasSize, TheLimitIsWhatTheCanvasNeedsNotOneSide) {
     const std::uint64_t needed = PaintCanvas::BytesNeeded(30720, 3);
     {
