@@ -26,6 +26,8 @@
 #include "background/Grid.h"
 #include "brushes/StrokeJournalRecorder.h"
 #include "dialogs/CDlgBackground.h"
+#include "engine/MemoryLimit.h"
+#include "persistence/ImageBlock.h"
 #include "persistence/PictureFile.h"
 #include "persistence/RecoverySchedule.h"
 #include "persistence/RecoveryStore.h"
@@ -46,7 +48,10 @@ ResultCode CheckNewCanvasSize(std::int32_t width, std::int32_t height) {
     if (width < 1 || height < 1) {
         return Result::BelowMinimum;
     }
-    if (width > MaxCanvasSide || height > MaxCanvasSide) {
+    if (!FitsInMemory(PaintCanvas::BytesNeeded(width, height))) {
+        return Result::OutOfMemory;
+    }
+    if (!ImageBlockHolds(width, height, 3)) {
         return Result::AboveMaximum;
     }
     return Result::Success;

@@ -53,10 +53,9 @@ struct ViewOptions {
     std::function<qint64()> recoveryClock;
 };
 
-// The largest canvas side the new-image command accepts: what a document can hold, so every new canvas
-// can be saved and opened again.
-inline constexpr std::int32_t MaxCanvasSide = MaxImageSide;
-// 0 when a new canvas of this size may be created, else the code that refuses it.
+// 0 when a new canvas of this size may be created, else the code that refuses it: -21 for a side below
+// 1, -1 when its buffers do not fit in memory, -22 when no document could hold its background (so that
+// every new canvas can be saved and opened again).
 ResultCode CheckNewCanvasSize(std::int32_t width, std::int32_t height);
 
 class COvaneView : public QAbstractScrollArea,
@@ -247,7 +246,9 @@ private:
     void PaintPreview(QPainter& painter) const;
     void DestroyDialogs();
     // Loads a paint document as the open command does (status, messages, display); true on success.
-    bool LoadPaintDocument(const QString& path);
+    // On failure *paintingKept tells whether the painting on screen was left as it was (the canvas
+    // was not re-created), so its history may stay.
+    bool LoadPaintDocument(const QString& path, bool* paintingKept = nullptr);
     void StartRecovery();
     qint64 RecoveryNow() const;
     bool RestoreLeftCopy(const LeftCopy& copy);

@@ -301,25 +301,32 @@ void COvaneView::OpenCommand(const QString& givenPath) {
     if (path.isEmpty()) {
         path = prompts_->OpenFileName(QtFileFilter(ShellText::PaintOpenFilter));
     }
-    if (!path.isEmpty() && LoadPaintDocument(path)) {
+    // A load that fails before it re-creates the canvas leaves the painting as it was, and its history
+    // with it: the strokes just made can still be undone.
+    bool keepHistory = false;
+    if (!path.isEmpty() && LoadPaintDocument(path, &keepHistory)) {
         currentPath_ = path;
         SetCaption(path);
         RecoveryCopyNoLongerNeeded();
     }
-    if (journal_ && journal_->Reset() != Result::Success) {
+    if (!keepHistory && journal_ && journal_->Reset() != Result::Success) {
         prompts_->ShowMessage(QString::fromUtf8(ShellText::JournalError));
     }
     CopyBackgroundToDialog();
     viewport()->update();
 }
 
-bool COvaneView::LoadPaintDocument(const QString& path) {
+bool COvaneView::LoadPaintDocument(const QString& path, bool* paintingKept) {
     BeginBusy(ReadingStatus(path).toUtf8().constData());
     const std::int32_t area = canvas_.drawingArea;
     canvas_.drawingArea = DrawingAreaBoth;
+    const std::uint64_t creations = canvas_.createCount;
     const ResultCode rc = canvas_.LoadPaintFile(LocalPath(path));
     canvas_.drawingArea = area;
     if (rc != Result::Success) {
+        if (paintingKept != nullptr) {
+            *paintingKept = canvas_.createCount == creations;
+        }
         prompts_->ShowMessage(OpenErrorText(rc));
         // A load that failed after re-creating the canvas leaves it at another size; the display
         // follows it so that nothing is drawn from or to the wrong size.

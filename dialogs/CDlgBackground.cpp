@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <algorithm>
 
 #include "persistence/PictureFile.h"
 #include "toolbox/DialogUnits.h"
@@ -54,6 +55,28 @@ ResultCode ReadSystemClipboard(RasterImage& picture) {
     }
     return FromQImage(clipboard->image(), picture);
 }
+
+// Whole numbers from -limit to limit: a keystroke that would leave the range is refused.
+class BoundedIntValidator : public QValidator {
+public:
+    BoundedIntValidator(int limit, QObject* parent) : QValidator(parent), limit_(limit) {}
+
+    State validate(QString& input, int&) const override {
+        static const QRegularExpression pattern(QStringLiteral("\\A-?\\d*\\z"));
+        if (!pattern.match(input).hasMatch()) {
+            return Invalid;
+        }
+        if (input.isEmpty() || input == QStringLiteral("-")) {
+            return Intermediate;
+        }
+        bool ok = false;
+        const qlonglong value = input.toLongLong(&ok);
+        return ok && value >= -limit_ && value <= limit_ ? Acceptable : Invalid;
+    }
+
+private:
+    int limit_;
+};
 
 } // namespace
 
@@ -142,21 +165,26 @@ void CDlgBackground::BuildControls() {
         radioSet({{1057, "絵の具の上", du.Rect(12, 80, 48, 10)}, {1058, "平面上", du.Rect(12, 89, 37, 10)}});
     connect(height, &QButtonGroup::idClicked, this, [this](int) { Send(CanvasHeightRadioChanged); });
     label("高さ（Z値）", du.Rect(22, 100, 36, 8));
-    auto field = [&](const char* id, QRect where, int value) {
+    // Signed numbers of up to nine digits, or within ±limit when a limit is given.
+    auto field = [&](const char* id, QRect where, int value, int limit) {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QString::fromLatin1(id));
         edit->setGeometry(where);
         edit->setAlignment(Qt::AlignCenter);
-        edit->setValidator(
-            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d{0,9}")), edit));
+        if (limit > 0) {
+            edit->setValidator(new BoundedIntValidator(limit, edit));
+        } else {
+            edit->setValidator(
+                new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d{0,9}")), edit));
+        }
         edit->setText(QString::number(value));
     };
-    field("1059", du.Rect(60, 99, 18, 12), 0);
+    field("1059", du.Rect(60, 99, 18, 12), 0, PlaneHeightLimit);
 
     push("1041", "表示", du.Rect(11, 133, 32, 19), nullptr);
     push("1061", "消去", du.Rect(46, 133, 32, 19), nullptr);
     label("間隔", du.Rect(13, 158, 14, 8));
-    field("1060", du.Rect(30, 155, 17, 12), 15);
+    field("1060", du.Rect(30, 155, 17, 12), 15, 0);
     label("色", du.Rect(13, 174, 8, 8));
     colourButton(1034, "色", du.Rect(22, 171, 20, 15));
     swatchFrame_ = new PaintedFrame(QStringLiteral("1092"), this);
@@ -212,7 +240,9 @@ int CDlgBackground::HeightMode() const {
 }
 
 int CDlgBackground::PlaneHeight() const {
-    return findChild<QLineEdit*>(QStringLiteral("1059"))->text().toInt();
+    // Text put in by the program is not validated; it is held to the range all the same.
+    const int value = findChild<QLineEdit*>(QStringLiteral("1059"))->text().toInt();
+    return std::clamp(value, -PlaneHeightLimit, PlaneHeightLimit);
 }
 
 int CDlgBackground::GridSpacing() const {

@@ -20,13 +20,19 @@ class PaintedFrame;
 class CDlgBackground : public QDialog, public CanvasSettingsSource {
     Q_OBJECT
 public:
+    // The plane heights field 1059 takes, from -PlaneHeightLimit to PlaneHeightLimit. Paint laid higher
+    // would never show: the surface search walks down in half steps in float, and above 2^23
+    // (8,388,608) a half step no longer changes the height. This limit and the furthest a document's
+    // paint may reach (4096) stay below that.
+    static constexpr int PlaneHeightLimit = 8000000;
+
     CDlgBackground(ViewMessageTarget* view, QWidget* parent);
     ~CDlgBackground() override;
 
     // Settings read by the view and the stroke code, from the controls at the moment of the call.
     int DrawingArea() const; // 3 both (1054), 1 only on paint (1055), 2 only on bare background (1056)
     int HeightMode() const;  // 1 on the paint (1057), 0 on the plane (1058)
-    int PlaneHeight() const; // signed integer of field 1059
+    int PlaneHeight() const; // signed integer of field 1059, kept within ±PlaneHeightLimit
     int GridSpacing() const; // signed integer of field 1060; below 1 means no grid
     bool Snap() const;       // check box 1089
     QColor GridColour() const { return ToQColor(settings_.gridColour); }

@@ -4,6 +4,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "engine/MemoryLimit.h"
+
 void SurfaceRecord::Reset() {
     coverage = 0.0f;
     surfaceZ = 0.0f;
@@ -55,8 +57,31 @@ template <typename T> void FreeBuffer(std::vector<T>& buffer) {
 
 } // namespace
 
+std::uint64_t PaintCanvas::BytesNeeded(std::int32_t width, std::int32_t height) {
+    if (width < 0 || height < 0) {
+        return 0;
+    }
+    const auto pixels =
+        SaturatingProduct(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
+    const auto image = SaturatingProduct(static_cast<std::uint64_t>(RasterImage::StrideFor(width, 3)),
+                                         static_cast<std::uint64_t>(height));
+    const std::uint64_t perPixel = sizeof(decltype(MetaballGrid::lists)::value_type) + sizeof(SurfaceRecord) +
+                                   sizeof(decltype(dirtyFlags)::value_type) +
+                                   sizeof(decltype(paintedMask)::value_type) +
+                                   sizeof(decltype(heightSnapshot)::value_type);
+    // The rendered and the background picture, then one of each per-pixel buffer.
+    return SaturatingSum(SaturatingProduct(image, 2), SaturatingProduct(pixels, perPixel));
+}
+
 ResultCode PaintCanvas::Create(std::int32_t newWidth, std::int32_t newHeight) {
+    // Refused before anything is released, so the painting there is stays whole.
+    if (newWidth >= 0 && newHeight >= 0 &&
+        (!FitsInMemory(BytesNeeded(newWidth, newHeight)) ||
+         !RasterImage::HoldsSize(newWidth, newHeight, 3))) {
+        return Result::OutOfMemory;
+    }
     ReleaseBuffers();
+    ++createCount;
     if (newWidth < 0 || newHeight < 0) {
         return Result::BadParameter;
     }

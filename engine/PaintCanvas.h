@@ -169,8 +169,15 @@ public:
     // store, which the fast evaluation must match bit for bit.
     bool referenceEvaluation = false;
 
+    // How many times Create has discarded the canvas's paint and buffers: a caller that sees it change
+    // knows the painting it had is gone.
+    std::uint64_t createCount = 0;
+
     // Lifecycle.
+    // -1 at once, touching nothing, when the buffers of that size would not fit in memory.
     ResultCode Create(std::int32_t width, std::int32_t height);
+    // Bytes the pictures and per-pixel buffers of an empty canvas of this size take.
+    static std::uint64_t BytesNeeded(std::int32_t width, std::int32_t height);
     ResultCode Clear();
     void ReleaseBuffers();
     bool HasBuffers() const { return store && grid && !surface.empty(); }

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <stdexcept>
 
+#include "engine/MemoryLimit.h"
 #include "persistence/SafeFileWriter.h"
 
 namespace {
@@ -73,9 +75,9 @@ ResultCode ParseDibHeader(const std::uint8_t* header, std::size_t headerBytes, s
     if (!supported) {
         return Result::UnsupportedFormat;
     }
-    // Sizes come from outside and are checked before anything is allocated.
-    if (width <= 0 || width > Bmp::kMaxSide || height == 0 || height < -Bmp::kMaxSide ||
-        height > Bmp::kMaxSide) {
+    // Sizes come from outside and are checked before anything is allocated; any size is a picture, but
+    // one of no rows or columns is not, and -2^31 rows have no positive count.
+    if (width <= 0 || height == 0 || height == std::numeric_limits<std::int32_t>::min()) {
         return Result::UnsupportedFormat;
     }
     layout.width = width;
@@ -284,13 +286,20 @@ ResultCode LoadBmpFile(RasterImage& image, const std::string& path) {
         rc != Result::Success) {
         return rc;
     }
+    // The file's bytes and the picture made from them are held at once.
+    const std::uint64_t picture =
+        SaturatingProduct(static_cast<std::uint64_t>(RasterImage::StrideFor(layout.width, 3)),
+                          static_cast<std::uint64_t>(layout.height));
+    if (!FitsInMemory(SaturatingSum(layout.requiredSize, picture))) {
+        return Result::OutOfMemory;
+    }
     std::vector<std::uint8_t> block;
     try {
         block.resize(static_cast<std::size_t>(layout.requiredSize));
     } catch (const std::bad_alloc&) {
-        return Result::FileReadFailed;
+        return Result::OutOfMemory;
     } catch (const std::length_error&) {
-        return Result::FileReadFailed;
+        return Result::OutOfMemory;
     }
     std::memcpy(block.data(), infoHeader, headerBytes);
     const std::size_t rest = block.size() - headerBytes;

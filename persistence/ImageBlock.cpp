@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <filesystem>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <system_error>
@@ -111,9 +112,22 @@ std::uint64_t ImageBlockSize(std::int32_t width, std::int32_t height, std::int32
     return 20 + 3 * static_cast<std::uint64_t>(paletteCount) + stride * static_cast<std::uint64_t>(height);
 }
 
+bool ImageBlockHolds(std::int32_t width, std::int32_t height, std::int32_t bytesPerPixel) {
+    if (width < 0 || height < 0 || bytesPerPixel < 0) {
+        return false;
+    }
+    const std::uint64_t rows = static_cast<std::uint64_t>(RasterImage::StrideFor(width, bytesPerPixel)) *
+                               static_cast<std::uint64_t>(height);
+    return rows <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
+}
+
 ResultCode WriteImageBlock(const RasterImage& image, BlockWriter* out) {
     if (!out) {
         return Result::FileOpenFailed;
+    }
+    // A data size past the field would be written negative and the block could never be read again.
+    if (image.dataSize > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max())) {
+        return Result::FileWriteFailed;
     }
     const std::size_t paletteBytes = static_cast<std::size_t>(image.paletteCount) * 3;
     if (!out->WriteInt32(image.width) || !out->WriteInt32(image.height) ||
@@ -142,7 +156,7 @@ ResultCode ReadImageBlock(BlockReader* in, RasterImage& image) {
         !in->ReadInt32(paletteCount)) {
         return Result::FileReadFailed;
     }
-    if (width < 1 || height < 1 || width > MaxImageSide || height > MaxImageSide) {
+    if (width < 1 || height < 1) {
         return Result::UnsupportedFormat;
     }
     const bool rgb = bytesPerPixel == 3 && paletteCount == 0;

@@ -11,8 +11,9 @@
 #include "engine/ResultCode.h"
 #include "persistence/RasterImage.h"
 
-// The largest picture side any reader accepts; larger claims are refused as unsupported.
-inline constexpr std::int32_t MaxImageSide = 30000;
+// True when a picture of this size and depth fits in an image block: its data size is a signed 32-bit
+// field, so the rows may hold at most 2^31 - 1 bytes.
+bool ImageBlockHolds(std::int32_t width, std::int32_t height, std::int32_t bytesPerPixel);
 
 // Where a block writer puts its bytes.
 class BlockWriter {
@@ -56,13 +57,13 @@ private:
     std::uint64_t remaining = 0;
 };
 
-// -11 without a writer, -13 on a short write, else 0.
+// -11 without a writer, -13 on a short write or for a picture no image block holds, else 0.
 ResultCode WriteImageBlock(const RasterImage& image, BlockWriter* out);
 
 // Reads one block into `image` (meant to be a scratch image: on failure it may be left empty).
-// -11 without a reader; -12 when the file is shorter than the block claims; -14 for a size, depth,
-// palette or data size this program does not write (including palette indices past the palette);
-// -1 when the pixel buffer cannot be allocated.
+// -11 without a reader; -12 when the file is shorter than the block claims; -14 for a size below 1, a
+// depth, palette or data size this program does not write (including palette indices past the
+// palette); -1 when the pixels do not fit in memory or the pixel buffer cannot be allocated.
 ResultCode ReadImageBlock(BlockReader* in, RasterImage& image);
 
 // Number of bytes WriteImageBlock produces for an image (used to check a file's length up front).

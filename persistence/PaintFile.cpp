@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/MemoryLimit.h"
 #include "engine/PaintCanvas.h"
 #include "persistence/ImageBlock.h"
 #include "persistence/SafeFileWriter.h"
@@ -23,9 +24,6 @@ constexpr char kVersion[] = "<1.001>";
 constexpr std::size_t kFieldSize = 20;
 constexpr std::uint64_t kShortRecordSize = 24;
 constexpr int kMaterialFloats = 14;
-// Stored values beyond this magnitude come from no brush; refusing them keeps every later
-// float-to-integer conversion of the engine defined.
-constexpr float kValueLimit = 1.0e6f;
 // How far above and below its centre a metaball reaches (its outer radius times its thickness). The
 // surface search walks that height in half steps at every pixel the metaball covers, so a document of
 // a few metaballs reaching millions high would take hours to show; brushes reach about a hundred.
@@ -118,8 +116,10 @@ bool FieldMatches(const char (&field)[kFieldSize], const char* text) {
     return length == std::strlen(text) && std::memcmp(field, text, length) == 0;
 }
 
+// Any finite value: the engine converts every float to an integer with clamping, and the surface search
+// steps over the empty heights below paint laid high. Not a number or an infinity has no place to be.
 bool Sane(float v) {
-    return std::isfinite(v) && std::fabs(v) <= kValueLimit;
+    return std::isfinite(v);
 }
 
 // outerRadiusSq, reserved1 and reserved2: not taken from the file.
@@ -250,14 +250,28 @@ ResultCode ReadDocument(const std::string& path, DocumentContents& doc) {
     if (!in.ReadInt32(doc.width) || !in.ReadInt32(doc.height) || !in.ReadInt32(count)) {
         return Result::FileReadFailed;
     }
-    if (doc.width < 1 || doc.height < 1 || doc.width > MaxImageSide || doc.height > MaxImageSide ||
-        count < 0) {
+    if (doc.width < 1 || doc.height < 1 || count < 0) {
+        return Result::UnsupportedFormat;
+    }
+    // The canvas and the background read beside it must fit in memory; asked before anything is read
+    // or allocated, so a claim of a huge canvas is refused at once.
+    const std::uint64_t background =
+        SaturatingProduct(static_cast<std::uint64_t>(RasterImage::StrideFor(doc.width, 3)),
+                          static_cast<std::uint64_t>(doc.height));
+    if (!FitsInMemory(SaturatingSum(PaintCanvas::BytesNeeded(doc.width, doc.height), background))) {
+        return Result::OutOfMemory;
+    }
+    // No image block holds the background of such a canvas, so no document of it exists.
+    if (!ImageBlockHolds(doc.width, doc.height, 1)) {
         return Result::UnsupportedFormat;
     }
     // The records and a background of the canvas's size must fit in what is left, so a few bytes
-    // claiming a huge canvas or count never lead to a huge allocation.
-    const std::uint64_t smallestRest =
-        static_cast<std::uint64_t>(count) * kShortRecordSize + ImageBlockSize(doc.width, doc.height, 1, 1);
+    // claiming a huge count never lead to a huge allocation. The smallest background is a palette
+    // picture of one entry or a 24-bit one, whichever is shorter (a narrow 24-bit row pads no more
+    // than a palette row does).
+    const std::uint64_t smallestImage =
+        std::min(ImageBlockSize(doc.width, doc.height, 1, 1), ImageBlockSize(doc.width, doc.height, 3, 0));
+    const std::uint64_t smallestRest = static_cast<std::uint64_t>(count) * kShortRecordSize + smallestImage;
     if (in.Remaining() < smallestRest) {
         return Result::FileReadFailed;
     }

@@ -1,5 +1,7 @@
 #include "persistence/RasterImage.h"
 
+#include "engine/MemoryLimit.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -72,6 +74,16 @@ std::int32_t RasterImage::StrideFor(std::int32_t width, std::int32_t bytesPerPix
     return static_cast<std::int32_t>(stride);
 }
 
+bool RasterImage::HoldsSize(std::int32_t width, std::int32_t height, std::int32_t bytesPerPixel) {
+    if (width < 0 || height < 0 || bytesPerPixel < 0) {
+        return false;
+    }
+    const std::int64_t stride = (static_cast<std::int64_t>(width) * bytesPerPixel + 3) / 4 * 4;
+    const std::uint64_t size = static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(height);
+    return stride <= std::numeric_limits<std::int32_t>::max() &&
+           size <= std::numeric_limits<std::uint32_t>::max();
+}
+
 ResultCode RasterImage::Create(std::int32_t newWidth, std::int32_t newHeight, std::int32_t newBytesPerPixel,
                                std::int32_t newPaletteCount) {
     Clear();
@@ -82,8 +94,8 @@ ResultCode RasterImage::Create(std::int32_t newWidth, std::int32_t newHeight, st
     height = newHeight;
     const std::int64_t stride = (static_cast<std::int64_t>(newWidth) * newBytesPerPixel + 3) / 4 * 4;
     const std::uint64_t size = static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(newHeight);
-    if (stride > std::numeric_limits<std::int32_t>::max() ||
-        size > std::numeric_limits<std::uint32_t>::max()) {
+    // The data size is a 32-bit field; a size the machine cannot hold is refused before allocating.
+    if (!HoldsSize(newWidth, newHeight, newBytesPerPixel) || !FitsInMemory(size)) {
         return Result::OutOfMemory;
     }
     rowStride = static_cast<std::int32_t>(stride);

@@ -51,6 +51,9 @@ public:
     }
 
     static std::int32_t StrideFor(std::int32_t width, std::int32_t bytesPerPixel);
+    // True when an image of this size has a row stride and a data size its fields can hold (a stride
+    // below 2^31 bytes, rows below 4 GiB in all).
+    static bool HoldsSize(std::int32_t width, std::int32_t height, std::int32_t bytesPerPixel);
 
     ResultCode Create(std::int32_t width, std::int32_t height, std::int32_t bytesPerPixel,
                       std::int32_t paletteCount);

@@ -365,7 +365,12 @@ int UndoJournal::RestoreBackground(const std::string& name, UpdateRect& rect) {
         if (opened != Result::Success) {
             return opened;
         }
-        if (ReadImageBlock(&in, scratch) != Result::Success) {
+        // A background too large for the memory says so; every other failure is a failed read.
+        const ResultCode read = ReadImageBlock(&in, scratch);
+        if (read == Result::OutOfMemory) {
+            return read;
+        }
+        if (read != Result::Success) {
             return Result::FileReadFailed;
         }
     }

@@ -64,13 +64,16 @@ int Failure(const std::string& path, const char* message, ResultCode code) {
     return kExitFailure;
 }
 
-// The texts the document commands show when a paint document cannot be opened.
+// The texts the document commands show when a paint document cannot be opened; a painting too large
+// for this machine says so, since the file itself may be sound.
 const char* OpenErrorMessage(ResultCode code) {
     switch (code) {
     case Result::UnsupportedFormat:
         return "【ヌリモコ】のファイルではありません。";
     case Result::VersionMismatch:
         return "【ヌリモコ】ファイルのバージョンが異なります。";
+    case Result::OutOfMemory:
+        return ResultMessage(code);
     default:
         return "【ヌリモコ】ファイルを読めませんでした。";
     }

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
+#include <cmath>
+#include <optional>
 
 #include "ViewFixture.h"
 #include "app/CommandIds.h"
+#include "engine/MemoryLimit.h"
 #include "persistence/Bmp.h"
 #include "persistence/PictureFile.h"
 #include "persistence/UndoJournal.h"
@@ -15,6 +19,10 @@ class DocumentCommands : public ViewFixture {
 protected:
     QString Path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
     void PaintSomething() { Drag(QPoint(100, 100), QPoint(160, 110)); }
+    static QByteArray ReadFile(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
     void WriteFile(const QString& path, const QByteArray& bytes) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -50,17 +58,27 @@ TEST_F(DocumentCommands, NewCancelledChangesNothing) {
     EXPECT_TRUE(view->Modified());
 }
 
+// A new canvas may have any size whose buffers fit in memory and whose background a document can hold,
+// so that it can be saved and opened again; no side has a limit of its own.
 TEST_F(DocumentCommands, NewRefusesSizesTheCanvasCannotTake) {
+    const std::uint64_t terabyte = std::uint64_t{1} << 40;
     const struct {
         int width;
         int height;
+        std::uint64_t memory; // 0: the machine's
         const char* message;
-    } cases[] = {{0, 100, "最小値未満です。"},
-                 {100, -3, "最小値未満です。"},
-                 {50000, 10, "最大値を超えています。"},
-                 {30001, 1, "最大値を超えています。"}};
+    } cases[] = {{0, 100, 0, "最小値未満です。"},
+                 {100, -3, 0, "最小値未満です。"},
+                 {200000, 200000, 0, "ﾒﾓﾘｰ不足です。"},
+                 {2147483647, 2147483647, 0, "ﾒﾓﾘｰ不足です。"},
+                 {640, 480, PaintCanvas::BytesNeeded(640, 480) - 1, "ﾒﾓﾘｰ不足です。"},
+                 {50000, 50000, terabyte, "最大値を超えています。"}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.width);
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        std::optional<ScopedMemoryLimit> memory;
+        if (c.memory != 0) {
+            memory.emplace(c.memory);
+        }
         prompts->messages.clear();
         prompts->newImageOk = true;
         prompts->newWidth = c.width;
@@ -70,6 +88,16 @@ TEST_F(DocumentCommands, NewRefusesSizesTheCanvasCannotTake) {
         EXPECT_EQ(prompts->messages[0], QString::fromUtf8(c.message));
         EXPECT_EQ(view->Canvas().width, 1280);
         EXPECT_FALSE(view->Busy());
+    }
+    for (const QSize size : {QSize(30720, 3), QSize(1, 40)}) {
+        SCOPED_TRACE(size.width());
+        prompts->messages.clear();
+        prompts->newWidth = size.width();
+        prompts->newHeight = size.height();
+        view->OnCommand(Cmd::FileNew);
+        EXPECT_TRUE(prompts->messages.isEmpty()) << prompts->messages.join(u' ').toStdString();
+        EXPECT_EQ(view->Canvas().width, size.width());
+        EXPECT_EQ(view->Canvas().height, size.height());
     }
 }
 
@@ -131,13 +159,21 @@ TEST_F(DocumentCommands, OpenReadsThePaintingBackAndRestartsTheHistory) {
     EXPECT_FALSE(view->IsCommandEnabled(Cmd::EditUndo));
 }
 
-TEST_F(DocumentCommands, OpenErrorsAreShownAndTheHistoryRestartsAnyway) {
+// A document that cannot be opened leaves the painting on screen as it was, and its history with it:
+// the strokes just made can still be undone and redone.
+TEST_F(DocumentCommands, OpenErrorsAreShownAndKeepThePaintingWithItsHistory) {
     WriteFile(Path("text.mb"), QByteArray("this is not a painting at all, just text"));
     QByteArray otherVersion(64, '\0');
     otherVersion.replace(0, 15, "<Gloppo-Canvas>");
     otherVersion.replace(20, 7, "<9.999>");
     WriteFile(Path("version.mb"), otherVersion);
     WriteFile(Path("short.mb"), QByteArray("<Glo"));
+    // A canvas of 200,000 × 200,000 needs terabytes.
+    QByteArray huge(72, '\0');
+    huge.replace(0, 15, "<Gloppo-Canvas>");
+    huge.replace(20, 7, "<1.001>");
+    huge.replace(40, 8, QByteArray::fromHex("400d0300400d0300"));
+    WriteFile(Path("huge.mb"), huge);
     const struct {
         const char* file;
         const char* message;
@@ -146,19 +182,96 @@ TEST_F(DocumentCommands, OpenErrorsAreShownAndTheHistoryRestartsAnyway) {
         {"version.mb", "【ヌリモコ】ファイルのバージョンが異なります。"},
         {"short.mb", "【ヌリモコ】ファイルを読めませんでした。"},
         {"missing.mb", "【ヌリモコ】ファイルを読めませんでした。"},
+        {"huge.mb", "【ヌリモコ】ファイルを読めませんでした。"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         PaintSomething();
         ASSERT_TRUE(view->IsCommandEnabled(Cmd::EditUndo));
+        const std::size_t entries = view->Journal()->Entries().size();
+        const int count = view->Canvas().store->Count();
+        const QColor painted = RenderedAt(QPoint(130, 105));
+        const QByteArray before = QFile::exists(Path(c.file)) ? ReadFile(Path(c.file)) : QByteArray();
         prompts->messages.clear();
         prompts->openPath = Path(c.file);
+        QElapsedTimer timer;
+        timer.start();
         view->OnCommand(Cmd::FileOpen);
+        EXPECT_LT(timer.elapsed(), 1000);
         ASSERT_FALSE(prompts->messages.isEmpty());
         EXPECT_EQ(prompts->messages.last(), QString::fromUtf8(c.message));
-        EXPECT_FALSE(view->IsCommandEnabled(Cmd::EditUndo));
         EXPECT_FALSE(view->Busy());
         EXPECT_EQ(view->Canvas().width, 1280);
+        EXPECT_EQ(view->Canvas().store->Count(), count);
+        EXPECT_EQ(RenderedAt(QPoint(130, 105)), painted);
+        EXPECT_EQ(view->Journal()->Entries().size(), entries);
+        EXPECT_EQ(QFile::exists(Path(c.file)) ? ReadFile(Path(c.file)) : QByteArray(), before);
+
+        // The last stroke goes and comes back.
+        ASSERT_TRUE(view->IsCommandEnabled(Cmd::EditUndo));
+        view->OnCommand(Cmd::EditUndo);
+        EXPECT_EQ(prompts->messages.last(), QString::fromUtf8(c.message)) << "undo works without a message";
+        EXPECT_EQ(view->Canvas().store->records.back().state, MetaballErased);
+        ASSERT_TRUE(view->IsCommandEnabled(Cmd::EditRedo));
+        view->OnCommand(Cmd::EditRedo);
+        EXPECT_EQ(view->Canvas().store->records.back().state, MetaballLive);
+        EXPECT_EQ(RenderedAt(QPoint(130, 105)), painted);
+    }
+}
+
+// Paintings the program makes open again in it, whatever their size or the height of their paint, show
+// as a canvas loaded on its own does, and save back to the very same bytes.
+TEST_F(DocumentCommands, PaintingsOfAnySizeAndHeightOpenAndSaveBackUnchanged) {
+    const struct {
+        const char* name;
+        int width;
+        int height;
+        float z; // of the paint; NaN for none
+    } cases[] = {
+        {"paint at 1,500,000", 300, 200, 1500000.0f},
+        {"paint at 4,000,000", 300, 200, 4000000.0f},
+        {"an empty strip", 1, 40, std::nanf("")},
+        {"a banner", 30720, 3, 1.0f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString document = Path("made.mb");
+        {
+            PaintCanvas canvas;
+            ASSERT_EQ(canvas.Create(c.width, c.height), Result::Success);
+            canvas.backgroundImage.Fill(20, 90, 160);
+            if (!std::isnan(c.z)) {
+                MaterialBlock material;
+                material.innerRadius = 1.5f;
+                material.outerRadius = 3.0f;
+                std::vector<Metaball> metaballs(2);
+                PaintCanvas::MetaballFromTemplate(metaballs[0], 1.5f, 1.5f, c.z, material);
+                PaintCanvas::MetaballFromTemplate(metaballs[1], c.width - 4.5f, 1.5f, 0.0f, material);
+                UpdateRect changed;
+                ASSERT_EQ(canvas.AddMetaballs(metaballs, changed), Result::Success);
+            }
+            ASSERT_EQ(canvas.SavePaintFile(document.toStdString()), Result::Success);
+        }
+        prompts->messages.clear();
+        prompts->openPath = document;
+        view->OnCommand(Cmd::FileOpen);
+        EXPECT_TRUE(prompts->messages.isEmpty()) << prompts->messages.join(u' ').toStdString();
+        ASSERT_EQ(view->Canvas().width, c.width);
+        ASSERT_EQ(view->Canvas().height, c.height);
+
+        PaintCanvas alone;
+        ASSERT_EQ(alone.LoadPaintFile(document.toStdString()), Result::Success);
+        alone.antiAliasing = view->Canvas().antiAliasing;
+        UpdateRect all = UpdateRect::Make(0, 0, c.width - 1, c.height - 1);
+        alone.BeginOperation();
+        ASSERT_EQ(alone.Render(all), Result::Success);
+        alone.EndOperation();
+        EXPECT_EQ(view->Canvas().renderedImage.data, alone.renderedImage.data);
+        EXPECT_EQ(view->Canvas().renderedImage.data != view->Canvas().backgroundImage.data, !std::isnan(c.z));
+
+        prompts->savePath = Path("saved.mb");
+        view->OnCommand(Cmd::FileSaveAs);
+        EXPECT_EQ(ReadFile(Path("saved.mb")), ReadFile(document));
     }
 }
 
@@ -198,12 +311,24 @@ TEST_F(DocumentCommands, NewFromABmpOrPngFileTakesItsSizeAndPixels) {
         EXPECT_EQ(view->Journal()->Entries().size(), 1u);
     }
 
+    // A banner wider than 30,000 pixels is a picture like any other.
+    RasterImage banner;
+    ASSERT_EQ(banner.CreateRgb(30720, 3), Result::Success);
+    banner.Fill(200, 100, 50);
+    banner.PixelAt(30719, 2)[0] = 7;
+    ASSERT_EQ(SaveBmpFile(banner, Path("banner.bmp").toStdString()), Result::Success);
+    prompts->openPath = Path("banner.bmp");
+    view->OnCommand(Cmd::FileNewFromImage);
+    EXPECT_EQ(view->Canvas().width, 30720);
+    EXPECT_EQ(view->Canvas().height, 3);
+    EXPECT_EQ(view->Canvas().renderedImage.data, banner.data);
+
     // A file of another extension is refused by the reader.
     prompts->openPath = Path("pic.jpg");
     QFile::copy(Path("pic.png"), Path("pic.jpg"));
     view->OnCommand(Cmd::FileNewFromImage);
     EXPECT_EQ(prompts->messages.last(), QStringLiteral("未対応のﾃﾞｰﾀ形式です。"));
-    EXPECT_EQ(view->Canvas().width, 48);
+    EXPECT_EQ(view->Canvas().width, 30720);
 }
 
 TEST_F(DocumentCommands, NewFromClipboardExpandsPalettePicturesAndRefusesEmptyOnes) {

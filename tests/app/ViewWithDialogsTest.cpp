@@ -91,6 +91,32 @@ TEST_F(ViewWithDialogs, BackgroundChangeIsComposedRecordedAndUndone) {
     EXPECT_EQ(view->CanvasDialog()->WorkingImage().data, view->Canvas().backgroundImage.data);
 }
 
+// Paint laid on the plane at the greatest height the field takes shows, and opens again as it was.
+TEST_F(ViewWithDialogs, PaintOnTheHighestPlaneSavesAndOpensAgainAsItWas) {
+    CDlgBackground* dialog = view->CanvasDialog();
+    Control<QAbstractButton>(dialog, "1058")->click();
+    Control<QLineEdit>(dialog, "1059")->setText(QString::number(CDlgBackground::PlaneHeightLimit));
+    ASSERT_EQ(dialog->HeightMode(), 0);
+    Mouse(QEvent::MouseButtonPress, Qt::LeftButton, QPoint(200, 150));
+    for (int i = 1; i <= 8; ++i) {
+        Move(QPoint(200 + 20 * i, 150 + 5 * i), true);
+    }
+    Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, QPoint(360, 190));
+    const PaintCanvas& canvas = view->Canvas();
+    ASSERT_GT(canvas.store->Count(), 0);
+    EXPECT_EQ(canvas.store->records[0].z, static_cast<float>(CDlgBackground::PlaneHeightLimit));
+    EXPECT_NE(RenderedAt(QPoint(280, 170)), QColor(255, 255, 255)) << "the paint shows";
+    const std::vector<std::uint8_t> painted = canvas.renderedImage.data;
+
+    prompts->savePath = dir.filePath(QStringLiteral("high.mb"));
+    view->OnCommand(Cmd::FileSaveAs);
+    view->OnCommand(Cmd::FileNew); // cancelled: nothing changes
+    prompts->openPath = prompts->savePath;
+    view->OnCommand(Cmd::FileOpen);
+    EXPECT_TRUE(prompts->messages.isEmpty()) << prompts->messages.join(u' ').toStdString();
+    EXPECT_EQ(view->Canvas().renderedImage.data, painted);
+}
+
 TEST_F(ViewWithDialogs, StraightLineShowsAnInvertingRubberBandAndPaintsAtTheSecondPress) {
     view->ToolBox()->OnPathButton(1);
     EXPECT_EQ(view->Controller()->Brush().pathKind, PathKind::StraightLine);

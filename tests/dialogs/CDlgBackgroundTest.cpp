@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -224,6 +225,38 @@ TEST_F(CanvasDialog, SettingsAreReadFromTheControls) {
     EXPECT_EQ(dialog->DrawingArea(), 1);
     Field(1059)->setText(QString());
     EXPECT_EQ(dialog->PlaneHeight(), 0);
+}
+
+// The height field takes only heights at which paint shows: typing past ±8,000,000 is refused key by
+// key, and text put in by the program is held to the range.
+TEST_F(CanvasDialog, TheHeightFieldTakesOnlyHeightsAtWhichPaintShows) {
+    QLineEdit* field = Field(1059);
+    const struct {
+        const char* typed;
+        const char* shown;
+    } cases[] = {
+        {"8000000", "8000000"},
+        {"80000009", "8000000"},
+        {"-8000000", "-8000000"},
+        {"9000000", "900000"},
+        {"12x5", "125"},
+        {"--3", "-3"},
+        {"-", "-"},
+        {"1500000", "1500000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        field->clear();
+        for (const QChar key : QString::fromLatin1(c.typed)) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(key));
+            QApplication::sendEvent(field, &press);
+        }
+        EXPECT_EQ(field->text(), QString::fromLatin1(c.shown));
+    }
+    field->setText(QStringLiteral("999999999"));
+    EXPECT_EQ(dialog->PlaneHeight(), CDlgBackground::PlaneHeightLimit);
+    field->setText(QStringLiteral("-999999999"));
+    EXPECT_EQ(dialog->PlaneHeight(), -CDlgBackground::PlaneHeightLimit);
 }
 
 TEST_F(CanvasDialog, PresetSwatchesSetTheGridColourOnly) {

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/MemoryLimit.h"
 #include "persistence/SafeFileWriter.h"
 
 namespace fs = std::filesystem;
@@ -167,6 +168,54 @@ TEST_F(BmpFileTest, ASavedFileReadsBackToTheSamePixels) {
     EXPECT_EQ(loaded.bytesPerPixel, 3);
     EXPECT_EQ(loaded.paletteCount, 0);
     EXPECT_EQ(loaded.data, image.data);
+}
+
+// No side is too long: a panorama wider than 30,000 pixels reads back as written.
+TEST_F(BmpFileTest, PicturesOfAnySideReadBackToTheSamePixels) {
+    const struct {
+        int width;
+        int height;
+    } sizes[] = {{30720, 3}, {1, 40000}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
+        const RasterImage image = Numbered(size.width, size.height);
+        const std::string path = PathOf("wide.bmp");
+        ASSERT_EQ(SaveBmpFile(image, path), Result::Success);
+        RasterImage loaded;
+        ASSERT_EQ(LoadBmpFile(loaded, path), Result::Success);
+        EXPECT_EQ(loaded.width, size.width);
+        EXPECT_EQ(loaded.height, size.height);
+        EXPECT_EQ(loaded.data, image.data);
+    }
+}
+
+// A picture that does not fit in memory is refused as such before its bytes are read, from a file and
+// from a clipboard block alike, and the image keeps what it held.
+TEST_F(BmpFileTest, APictureLargerThanMemoryIsRefusedAsOutOfMemory) {
+    const RasterImage image = Numbered(64, 64);
+    const std::string path = PathOf("big.bmp");
+    ASSERT_EQ(SaveBmpFile(image, path), Result::Success);
+    Bytes dib;
+    ASSERT_EQ(EncodePackedDib(image, dib), Result::Success);
+    const std::uint64_t pixelBytes = 64 * 64 * 3;
+    for (const std::uint64_t limit : {pixelBytes - 1, pixelBytes + 40}) {
+        SCOPED_TRACE(limit);
+        RasterImage target = Numbered(2, 2);
+        ScopedMemoryLimit memory(limit);
+        EXPECT_EQ(LoadBmpFile(target, path), Result::OutOfMemory);
+        EXPECT_EQ(target.width, 2);
+        if (limit < pixelBytes) {
+            EXPECT_EQ(LoadPackedDib(target, dib.data(), dib.size()), Result::OutOfMemory);
+            EXPECT_EQ(target.width, 2);
+        } else {
+            // The file's bytes are held beside the picture; a clipboard block is not the reader's.
+            EXPECT_EQ(LoadPackedDib(target, dib.data(), dib.size()), Result::Success);
+            EXPECT_EQ(target.width, 64);
+        }
+    }
+    RasterImage target;
+    ScopedMemoryLimit memory(2 * (pixelBytes + 54));
+    EXPECT_EQ(LoadBmpFile(target, path), Result::Success);
 }
 
 TEST_F(BmpFileTest, OnlyTheExtensionsBmpAndBMPAreAccepted) {
@@ -398,8 +447,8 @@ TEST(BmpTest, UntrustedSizesAreCheckedBeforeAnythingIsRead) {
         {"zero width", Dib{.width = 0, .rows = Bytes(4)}, Result::UnsupportedFormat},
         {"negative width", Dib{.width = -5, .rows = Bytes(4)}, Result::UnsupportedFormat},
         {"zero height", Dib{.height = 0, .rows = Bytes(4)}, Result::UnsupportedFormat},
-        {"too wide", Dib{.width = 30001, .rows = Bytes(4)}, Result::UnsupportedFormat},
-        {"too tall top-down", Dib{.height = -30001, .rows = Bytes(4)}, Result::UnsupportedFormat},
+        {"wide, rows cut short", Dib{.width = 30721, .rows = Bytes(4)}, Result::FileReadFailed},
+        {"tall top-down, rows cut short", Dib{.height = -30721, .rows = Bytes(4)}, Result::FileReadFailed},
         {"lowest height", Dib{.height = std::numeric_limits<std::int32_t>::min(), .rows = Bytes(4)},
          Result::UnsupportedFormat},
         {"width claims more rows than given", Dib{.width = 30000, .height = 30000, .rows = Bytes(4)},
@@ -410,7 +459,9 @@ TEST(BmpTest, UntrustedSizesAreCheckedBeforeAnythingIsRead) {
          Dib{.bitCount = 8, .clrUsed = 300, .table = Bytes(1200), .rows = Bytes(4)},
          Result::UnsupportedFormat},
         {"bitfields without masks", Dib{.bitCount = 32, .compression = 3}, Result::FileReadFailed},
-        {"largest allowed side", Dib{.width = 30000, .rows = Bytes(90000)}, Result::Success},
+        {"a banner 30,720 wide", Dib{.width = 30720, .height = 3, .rows = Bytes(3 * 92160)}, Result::Success},
+        {"a strip 40,000 tall top-down", Dib{.width = 1, .height = -40000, .rows = Bytes(4 * 40000)},
+         Result::Success},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -466,10 +517,12 @@ TEST(BmpTest, CorruptedOrCutBlocksNeverReadPastTheirEnd) {
                             rc == Result::UnsupportedFormat)
                     << at << " = " << int(value) << ": " << rc;
                 if (rc == Result::Success) {
+                    // Every pixel of a picture takes at least one byte of the block.
                     EXPECT_GT(image.width, 0);
-                    EXPECT_LE(image.width, Bmp::kMaxSide);
                     EXPECT_GT(image.height, 0);
-                    EXPECT_LE(image.height, Bmp::kMaxSide);
+                    EXPECT_LE(static_cast<std::uint64_t>(image.width) *
+                                  static_cast<std::uint64_t>(image.height),
+                              bad.size());
                 }
             }
         }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/MemoryLimit.h"
 #include "persistence/ImageBlock.h"
 #include "tests/persistence/PaintFileTestSupport.h"
 
@@ -112,6 +113,34 @@ TEST(ImageBlockTest, AShortWriteAnywhereFails) {
     }
 }
 
+// Any side is a picture; what is refused is a picture whose pixels do not fit in memory.
+TEST(ImageBlockTest, ImagesOfAnySideReadBackUnlessTheirPixelsDoNotFitInMemory) {
+    TempDir dir;
+    const struct {
+        int width;
+        int height;
+    } sizes[] = {{30720, 3}, {1, 40}, {2, 50000}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
+        const RasterImage image = Gradient(size.width, size.height);
+        BufferWriter out;
+        ASSERT_EQ(WriteImageBlock(image, &out), Result::Success);
+        WriteBytes(dir.File("block"), out.bytes);
+        for (const std::uint64_t limit : {std::uint64_t{image.dataSize} - 1, std::uint64_t{image.dataSize}}) {
+            SCOPED_TRACE(limit);
+            ScopedMemoryLimit memory(limit);
+            ResultCode code = Result::Success;
+            const RasterImage back = ReadBack(dir.File("block"), code);
+            ASSERT_EQ(code, limit < image.dataSize ? Result::OutOfMemory : Result::Success);
+            if (code == Result::Success) {
+                EXPECT_EQ(back.width, size.width);
+                EXPECT_EQ(back.height, size.height);
+                EXPECT_EQ(back.data, image.data);
+            }
+        }
+    }
+}
+
 TEST(ImageBlockTest, UntrustedSizesAreCheckedBeforeAnythingIsAllocated) {
     TempDir dir;
     struct Case {
@@ -123,8 +152,8 @@ TEST(ImageBlockTest, UntrustedSizesAreCheckedBeforeAnythingIsAllocated) {
     cases.push_back({"short header", Bytes{}.I32(2).I32(2), Result::FileReadFailed});
     cases.push_back(
         {"negative height", Bytes{}.I32(2).I32(-2).I32(3).I32(0).I32(16), Result::UnsupportedFormat});
-    cases.push_back({"side beyond the limit", Bytes{}.I32(30001).I32(1).I32(3).I32(0).I32(90004),
-                     Result::UnsupportedFormat});
+    cases.push_back({"rows of a wide image missing", Bytes{}.I32(30001).I32(1).I32(3).I32(0).I32(90004),
+                     Result::FileReadFailed});
     cases.push_back({"huge image in a small file",
                      Bytes{}.I32(30000).I32(30000).I32(3).I32(0).I32(-1594967296),
                      Result::UnsupportedFormat});

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 
+#include "engine/MemoryLimit.h"
 #include "engine/PaintCanvas.h"
 #include "persistence/SafeFileWriter.h"
 #include "persistence/UndoJournal.h"
@@ -191,6 +192,31 @@ TEST_F(UndoJournalTest, BackgroundStepsRestoreTheNearestEarlierBackground) {
     ASSERT_EQ(journal.Redo(rect), UndoBackground);
     EXPECT_EQ(pixel(), (std::vector<int>{0, 0, 255}));
     EXPECT_EQ(rect, whole);
+}
+
+// A background file of a canvas wider than 30,000 pixels restores like any other; one whose pixels do
+// not fit in memory fails as such and changes nothing.
+TEST_F(UndoJournalTest, WideBackgroundsRestoreUnlessTheyDoNotFitInMemory) {
+    ASSERT_EQ(canvas.Create(30720, 3), Result::Success);
+    ASSERT_EQ(journal.Reset(), Result::Success);
+    canvas.backgroundImage.Fill(0, 128, 255);
+    ASSERT_EQ(journal.RecordBackground(), Result::Success);
+    const std::vector<std::uint8_t> blue = canvas.backgroundImage.data;
+    UpdateRect rect = NoRect();
+    ASSERT_EQ(journal.Undo(rect), UndoBackground);
+    EXPECT_EQ(canvas.backgroundImage.PixelAt(30719, 2)[0], 255);
+    EXPECT_EQ(canvas.backgroundImage.PixelAt(30719, 2)[2], 255);
+    {
+        ScopedMemoryLimit memory(canvas.backgroundImage.dataSize - 1);
+        rect = NoRect();
+        EXPECT_EQ(journal.Redo(rect), Result::OutOfMemory);
+        EXPECT_EQ(journal.Position(), 0);
+        EXPECT_EQ(canvas.backgroundImage.PixelAt(30719, 2)[2], 255);
+    }
+    rect = NoRect();
+    ASSERT_EQ(journal.Redo(rect), UndoBackground);
+    EXPECT_EQ(canvas.backgroundImage.data, blue);
+    EXPECT_EQ(rect, UpdateRect::Make(0, 0, 30719, 2));
 }
 
 TEST_F(UndoJournalTest, ABackgroundOfAnotherDepthRestoresNothingButStillMoves) {

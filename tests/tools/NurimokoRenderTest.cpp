@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -141,6 +142,57 @@ TEST_F(NurimokoRenderTest, RendersADocumentToBmpAndPng) {
     EXPECT_EQ(ReadBytes(File("out.png")), expectedPng);
 }
 
+// Paintings of any size and height: rendered as the program shows them, and written back as the very
+// document that was read.
+TEST_F(NurimokoRenderTest, RendersPaintingsOfAnySizeAndHeightAndWritesThemBackUnchanged) {
+    const struct {
+        const char* name;
+        int width;
+        int height;
+        float z; // of the paint; NaN for none
+    } cases[] = {
+        {"paint at 1,500,000", 48, 32, 1500000.0f},
+        {"paint at 4,000,000", 48, 32, 4000000.0f},
+        {"an empty strip", 1, 40, std::nanf("")},
+        {"a banner", 30720, 3, 1.0f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PaintCanvas canvas;
+        ASSERT_EQ(canvas.Create(c.width, c.height), Result::Success);
+        canvas.backgroundImage.Fill(200, 30, 60);
+        if (!std::isnan(c.z)) {
+            MaterialBlock material;
+            material.innerRadius = 1.5f;
+            material.outerRadius = 3.0f;
+            std::vector<Metaball> metaballs(2);
+            PaintCanvas::MetaballFromTemplate(metaballs[0], 2.5f, 1.5f, c.z, material);
+            PaintCanvas::MetaballFromTemplate(metaballs[1], c.width - 10.5f, 1.5f, 0.0f, material);
+            UpdateRect changed;
+            ASSERT_EQ(canvas.AddMetaballs(metaballs, changed), Result::Success);
+        }
+        const std::string document = File("painting.mb");
+        ASSERT_EQ(canvas.SavePaintFile(document), Result::Success);
+        const RasterImage expected = Rendered(document, true);
+        EXPECT_EQ(expected.data != canvas.backgroundImage.data, !std::isnan(c.z));
+
+        const ToolRun bmp = Tool({document, File("out.bmp")});
+        ASSERT_EQ(bmp.status, 0) << bmp.err;
+        const auto bmpBytes = ReadBytes(File("out.bmp"));
+        ASSERT_EQ(bmpBytes.size(), 54 + expected.data.size());
+        EXPECT_TRUE(std::equal(expected.data.begin(), expected.data.end(), bmpBytes.begin() + 54));
+
+        const ToolRun copy = Tool({document, File("copy.mb")});
+        ASSERT_EQ(copy.status, 0) << copy.err;
+        EXPECT_EQ(ReadBytes(File("copy.mb")), ReadBytes(document));
+
+        // The picture itself, read as a new canvas, comes out as it went in.
+        const ToolRun picture = Tool({File("out.bmp"), File("again.bmp")});
+        ASSERT_EQ(picture.status, 0) << picture.err;
+        EXPECT_EQ(ReadBytes(File("again.bmp")), bmpBytes);
+    }
+}
+
 TEST_F(NurimokoRenderTest, NoAntialiasRendersWithoutEdgeSampling) {
     const std::string document = SavePainting();
     const RasterImage plain = Rendered(document, false);
@@ -252,14 +304,18 @@ TEST_F(NurimokoRenderTest, BrokenDocumentsFailWithTheProgramsMessage) {
     auto version = good;
     version[25] = '9';
     auto oversized = good;
-    oversized[40] = 0x40; // width 40000 (0x9C40)
-    oversized[41] = 0x9C;
+    for (const std::size_t at : {40, 44}) { // 200000 × 200000 (0x30D40)
+        oversized[at] = 0x40;
+        oversized[at + 1] = 0x0D;
+        oversized[at + 2] = 0x03;
+        oversized[at + 3] = 0x00;
+    }
     const std::vector<Case> cases = {
         {"truncated", std::vector<std::uint8_t>(good.begin(), good.begin() + 200),
          "【ヌリモコ】ファイルを読めませんでした。", "-12"},
         {"foreign", foreign, "【ヌリモコ】のファイルではありません。", "-14"},
         {"other version", version, "【ヌリモコ】ファイルのバージョンが異なります。", "-15"},
-        {"oversized", oversized, "【ヌリモコ】のファイルではありません。", "-14"},
+        {"larger than memory", oversized, "ﾒﾓﾘｰ不足です。", "-1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
