@@ -8,6 +8,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "engine/MemoryLimit.h"
 #include "persistence/Bmp.h"
 #include "persistence/SafeFileWriter.h"
 
@@ -63,15 +64,23 @@ ResultCode Decode(png_structp png, png_infop info, MemoryReader* reader, RasterI
         return Result::FileReadFailed;
     }
     png_set_read_fn(png, reader, ReadFromMemory);
+    // Any size is read that fits in memory; the library's own cap on a side would refuse wide banners.
+    png_set_user_limits(png, 0x7FFFFFFFu, 0x7FFFFFFFu);
     png_read_info(png, info);
     png_uint_32 width = 0;
     png_uint_32 height = 0;
     int bitDepth = 0;
     int colourType = 0;
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
-    if (width < 1 || height < 1 || width > static_cast<png_uint_32>(Bmp::kMaxSide) ||
-        height > static_cast<png_uint_32>(Bmp::kMaxSide)) {
+    if (width < 1 || height < 1 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) {
         return Result::UnsupportedFormat;
+    }
+    // The file's bytes, the row pointers and the 24-bit picture are held at once.
+    const std::uint64_t stride = (static_cast<std::uint64_t>(width) * 3 + 3) & ~std::uint64_t{3};
+    const std::uint64_t picture = SaturatingProduct(stride, height);
+    const std::uint64_t rowPointers = SaturatingProduct(height, sizeof(png_bytep));
+    if (!FitsInMemory(SaturatingSum(SaturatingSum(reader->size, picture), rowPointers))) {
+        return Result::OutOfMemory;
     }
     // No gamma or colour-space handling: the stored values are the picture, as in a BMP file.
     if (bitDepth == 16) {
@@ -117,6 +126,7 @@ ResultCode Encode(png_structp png, png_infop info, const RasterImage& rgb, std::
         return Result::OutOfMemory;
     }
     png_set_write_fn(png, &out, AppendToVector, FlushNothing);
+    png_set_user_limits(png, 0x7FFFFFFFu, 0x7FFFFFFFu);
     png_set_IHDR(png, info, static_cast<png_uint_32>(rgb.width), static_cast<png_uint_32>(rgb.height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);

@@ -25,8 +25,8 @@ ResultCode EncodePng(const RasterImage& image, std::vector<std::uint8_t>& bytes)
 ResultCode SavePngFile(const RasterImage& image, const std::string& path);
 
 // Builds a 24-bit `image` from the bytes of a whole PNG file held in memory. -12 for bytes that are not
-// a PNG file or a file that is damaged or cut short, -14 for a picture wider or higher than
-// Bmp::kMaxSide, -1 when the image cannot be allocated. On failure `image` keeps its old contents.
+// a PNG file or a file that is damaged or cut short, -1 when the picture does not fit in memory or
+// cannot be allocated. On failure `image` keeps its old contents.
 ResultCode LoadPngBytes(RasterImage& image, const std::uint8_t* bytes, std::size_t size);
 
 // Reads a PNG file: -14 for a wrong extension, -11 when it cannot be opened, otherwise as LoadPngBytes.
