@@ -61,8 +61,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dialogs (file, colour, standard buttons) take their Japanese texts from Qt's translations.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-translations-l10n")
-# The package scripts register the paint-document type and the desktop entry with these when present.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, shared-mime-info, desktop-file-utils")
+# The package scripts register the paint-document type and the desktop entry with these when present;
+# without a desktop session xdg-mime reads the registered types only through libfile-mimeinfo-perl.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "xdg-utils, shared-mime-info, desktop-file-utils, libfile-mimeinfo-perl")
 
 set(NURIMOKO_INSTALL_APPDIR_FULL ${CPACK_PACKAGING_INSTALL_PREFIX}/${NURIMOKO_INSTALL_APPDIR})
 set(NURIMOKO_DATADIR_FULL ${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR})
