@@ -6,6 +6,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "persistence/PlatformFile.h"
 #include "persistence/SafeFileWriter.h"
 
 namespace {
@@ -251,7 +252,7 @@ ResultCode LoadBmpFile(RasterImage& image, const std::string& path) {
     if (!HasBmpExtension(path)) {
         return Result::UnsupportedFormat;
     }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = platform::OpenFile(path, "rb");
     if (file == nullptr) {
         return Result::FileOpenFailed;
     }

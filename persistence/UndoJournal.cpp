@@ -2,14 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/file.h>
 #include <system_error>
-#include <unistd.h>
 
 #include "engine/PaintCanvas.h"
 #include "persistence/ImageBlock.h"
+#include "persistence/PlatformFile.h"
 #include "persistence/SafeFileWriter.h"
 
 namespace {
@@ -105,30 +103,21 @@ std::string UndoJournal::PathOf(const std::string& name) const {
 
 bool UndoJournal::TakeFolder(const std::string& candidate) {
     std::error_code error;
-    std::filesystem::create_directories(candidate, error);
-    if (!std::filesystem::is_directory(candidate, error)) {
-        return false;
-    }
-    const std::string lockPath = candidate + "/" + LockFileName();
-    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
+    const std::filesystem::path place = platform::PathFromUtf8(candidate);
+    std::filesystem::create_directories(place, error);
+    if (!std::filesystem::is_directory(place, error)) {
         return false;
     }
     // Another running program holds this folder: emptying it would destroy that program's history.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
+    if (!lock.TryLock(candidate + "/" + LockFileName())) {
         return false;
     }
-    lockFd = fd;
     folder = candidate;
     return true;
 }
 
 void UndoJournal::ReleaseFolder() {
-    if (lockFd >= 0) {
-        ::close(lockFd);
-        lockFd = -1;
-    }
+    lock.Release();
 }
 
 void UndoJournal::Init(PaintCanvas& target) {
@@ -156,7 +145,7 @@ void UndoJournal::ClearFolder() {
         return;
     }
     std::error_code error;
-    std::filesystem::directory_iterator it(folder, error);
+    std::filesystem::directory_iterator it(platform::PathFromUtf8(folder), error);
     const std::filesystem::directory_iterator end;
     // An item that cannot be deleted (held open elsewhere) stays; clearing goes on with the rest.
     while (!error && it != end) {
@@ -275,7 +264,7 @@ void UndoJournal::Push(const UndoEntry& entry) {
     for (std::size_t i = static_cast<std::size_t>(position); i < entries.size(); ++i) {
         for (const std::string* name : {&entries[i].idsFile, &entries[i].backgroundFile}) {
             if (!name->empty()) {
-                std::filesystem::remove(PathOf(*name), error);
+                std::filesystem::remove(platform::PathFromUtf8(PathOf(*name)), error);
             }
         }
     }

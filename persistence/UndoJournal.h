@@ -11,6 +11,7 @@
 #include "engine/Metaball.h"
 #include "engine/ResultCode.h"
 #include "engine/UpdateRect.h"
+#include "persistence/PlatformFile.h"
 
 class PaintCanvas;
 
@@ -92,7 +93,7 @@ private:
     std::string preferredFolder;
     std::string fallbackFolder;
     std::string folder;
-    int lockFd = -1;
+    platform::FileLock lock;
     std::uint32_t stepCounter = 0;
     std::vector<UndoEntry> entries;
     std::int32_t position = -1;

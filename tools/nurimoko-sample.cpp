@@ -20,6 +20,7 @@
 #include "background/HlsColour.h"
 #include "brushes/StrokeController.h"
 #include "engine/PaintCanvas.h"
+#include "persistence/PlatformFile.h"
 #include "persistence/Bmp.h"
 #include "persistence/PngWriter.h"
 
@@ -390,6 +391,15 @@ void List() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // File names reach the program as UTF-8 on every system.
+    std::vector<std::string> arguments = platform::Utf8Arguments(argc, argv);
+    std::vector<char*> utf8Argv;
+    for (std::string& argument : arguments) {
+        utf8Argv.push_back(argument.data());
+    }
+    utf8Argv.push_back(nullptr);
+    argc = static_cast<int>(arguments.size());
+    argv = utf8Argv.data();
     std::int32_t brush = -1;
     std::int32_t path = 0;
     std::int32_t width = 240;

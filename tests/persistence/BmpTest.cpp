@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "persistence/SafeFileWriter.h"
+#include "tests/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -109,9 +110,8 @@ RasterImage Numbered(int width, int height) {
 class BmpFileTest : public testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "bmp-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        folder = testsupport::MakeTempFolder("bmp-test");
+        ASSERT_FALSE(folder.empty());
     }
     void TearDown() override { fs::remove_all(folder); }
 
