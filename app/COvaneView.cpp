@@ -99,8 +99,8 @@ void COvaneView::InitialUpdate() {
             fallback = data + QStringLiteral("/UNDO");
         }
     }
-    journal_ = std::make_unique<UndoJournal>(QFile::encodeName(undoFolder).toStdString(),
-                                             QFile::encodeName(fallback).toStdString());
+    // The core takes folder names as UTF-8 on every system.
+    journal_ = std::make_unique<UndoJournal>(undoFolder.toUtf8().toStdString(), fallback.toUtf8().toStdString());
     journal_->Init(canvas_);
     recorder_ = std::make_unique<StrokeJournalRecorder>(*journal_);
     controller_->SetRecorder(recorder_.get());

@@ -15,8 +15,9 @@
 #include "toolbox/CDlgToolBox.h"
 
 namespace {
-std::string LocalPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+// The core takes file names as UTF-8 on every system.
+std::string Utf8Path(const QString& path) {
+    return path.toUtf8().toStdString();
 }
 
 bool IsMinimised(const QWidget* dialog) {
@@ -263,7 +264,7 @@ void COvaneView::NewFromImageFileCommand() {
         return;
     }
     RasterImage picture;
-    const ResultCode rc = LoadBmpFile(picture, LocalPath(path));
+    const ResultCode rc = LoadBmpFile(picture, Utf8Path(path));
     if (rc != Result::Success) {
         ShowResultMessage(this, rc);
         return;
@@ -298,7 +299,7 @@ void COvaneView::OpenCommand(const QString& givenPath) {
         BeginBusy(ReadingStatus(path).toUtf8().constData());
         const std::int32_t area = canvas_.drawingArea;
         canvas_.drawingArea = DrawingAreaBoth;
-        const ResultCode rc = canvas_.LoadPaintFile(LocalPath(path));
+        const ResultCode rc = canvas_.LoadPaintFile(Utf8Path(path));
         canvas_.drawingArea = area;
         if (rc != Result::Success) {
             prompts_->ShowMessage(OpenErrorText(rc));
@@ -352,7 +353,7 @@ bool COvaneView::SaveFlow(const QString& givenPath) {
         }
     }
     BeginBusy(WritingStatus(path).toUtf8().constData());
-    const ResultCode rc = canvas_.SavePaintFile(LocalPath(path));
+    const ResultCode rc = canvas_.SavePaintFile(Utf8Path(path));
     if (rc != Result::Success) {
         ShowResultMessage(this, rc);
         EndBusy();
@@ -374,7 +375,7 @@ void COvaneView::SavePictureCommand() {
     if (path.isEmpty()) {
         return;
     }
-    SaveBmpFile(canvas_.renderedImage, LocalPath(path));
+    SaveBmpFile(canvas_.renderedImage, Utf8Path(path));
 }
 
 void COvaneView::CopyPictureCommand() {

@@ -370,7 +370,7 @@ void CDlgBackground::LoadFromFile() {
     }
     Send(CanvasBackgroundChanging);
     RasterImage picture;
-    const ResultCode code = LoadBmpFile(picture, path.toLocal8Bit().toStdString());
+    const ResultCode code = LoadBmpFile(picture, path.toUtf8().toStdString());
     FinishPicture(code, picture);
 }
 

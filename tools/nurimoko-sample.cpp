@@ -2,12 +2,13 @@
 // writes the picture, for the pictures of the manual.
 //
 //   nurimoko-sample --brush KIND [--path KIND] [--size WIDTHxHEIGHT] [--brush-size N] [--marks]
-//                   --out FILE.png|FILE.bmp
+//                   --out FILE.png|FILE.bmp|FILE.mb
 //
 // KIND is a number or a name (nurimoko-sample --list shows them). The stroke runs through the same
 // stroke code the canvas view uses, fed with fixed mouse events laid out on the canvas, so the
 // picture is what a painter gets with that brush. The kinds that work on paint already on the canvas
-// (eraser, recolouring, stirring, eyedropper) first get paint to work on.
+// (eraser, recolouring, stirring, eyedropper) first get paint to work on. A ".mb" output is the paint
+// document of the sample (without the click marks), for the program or nurimoko-render to open.
 
 #include <algorithm>
 #include <cmath>
@@ -168,6 +169,7 @@ public:
     }
 
     const RasterImage& Picture() const { return canvas.renderedImage; }
+    ResultCode SaveDocument(const std::string& path) { return canvas.SavePaintFile(path); }
 
     std::int32_t width;
     std::int32_t height;
@@ -372,7 +374,7 @@ bool EndsWith(const std::string& text, const char* suffix) {
 
 int Usage() {
     std::fprintf(stderr, "usage: nurimoko-sample --brush KIND [--path KIND] [--size WIDTHxHEIGHT] "
-                         "[--brush-size N] [--marks] --out FILE.png|FILE.bmp\n"
+                         "[--brush-size N] [--marks] --out FILE.png|FILE.bmp|FILE.mb\n"
                          "       nurimoko-sample --list\n");
     return 2;
 }
@@ -446,9 +448,10 @@ int main(int argc, char** argv) {
     if (brush < 0 || out.empty()) {
         return Usage();
     }
+    const bool document = EndsWith(out, ".mb") || EndsWith(out, ".MB");
     const bool png = EndsWith(out, ".png") || EndsWith(out, ".PNG");
-    if (!png && !HasBmpExtension(out)) {
-        std::fprintf(stderr, "nurimoko-sample: the output must end in .png or .bmp\n");
+    if (!document && !png && !HasBmpExtension(out)) {
+        std::fprintf(stderr, "nurimoko-sample: the output must end in .png, .bmp or .mb\n");
         return 2;
     }
 
@@ -462,7 +465,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "nurimoko-sample: painting failed with code %d\n", r);
         return 1;
     }
-    r = png ? SavePngFile(painter.Picture(), out) : SaveBmpFile(painter.Picture(), out);
+    r = document ? painter.SaveDocument(out)
+        : png    ? SavePngFile(painter.Picture(), out)
+                 : SaveBmpFile(painter.Picture(), out);
     if (r != Result::Success) {
         std::fprintf(stderr, "nurimoko-sample: cannot write %s (code %d)\n", out.c_str(), r);
         return 1;

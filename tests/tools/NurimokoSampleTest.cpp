@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "engine/PaintCanvas.h"
 #include "persistence/Bmp.h"
 #include "persistence/RasterImage.h"
 
@@ -187,6 +189,24 @@ TEST_F(NurimokoSampleTest, RefusesBadArgumentsWithoutWriting) {
 TEST_F(NurimokoSampleTest, ReportsAnOutputThatCannotBeWritten) {
     EXPECT_EQ(Run({"--brush", "simple", "--out", (dir / "no-such-folder" / "x.png").string()}), 1);
     EXPECT_NE(err.find("cannot write"), std::string::npos) << err;
+}
+
+TEST_F(NurimokoSampleTest, WritesThePaintDocumentOfTheSample) {
+    for (const char* kind : {"simple", "spray", "eraser"}) {
+        SCOPED_TRACE(kind);
+        const fs::path out = dir / (std::string(kind) + ".mb");
+        ASSERT_EQ(Run({"--brush", kind, "--size", "120x64", "--out", out.string()}), 0) << err;
+        PaintCanvas document;
+        ASSERT_EQ(document.LoadPaintFile(out.string()), Result::Success);
+        EXPECT_EQ(document.width, 120);
+        EXPECT_EQ(document.height, 64);
+        const auto live = std::count_if(document.store->records.begin(), document.store->records.end(),
+                                        [](const Metaball& m) { return m.state == MetaballLive; });
+        EXPECT_GT(live, 10) << "the stroke's paint is in the document";
+        const std::uint8_t* corner = document.backgroundImage.PixelAt(0, 0);
+        EXPECT_EQ((std::vector<std::uint8_t>{corner[2], corner[1], corner[0]}),
+                  (std::vector<std::uint8_t>(Paper, Paper + 3)));
+    }
 }
 
 } // namespace
