@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -21,6 +22,10 @@ struct Names {
     const char* folder;
     const char* file; // without extension
 };
+
+void PrintTo(const Names& names, std::ostream* out) {
+    *out << names.folder << "/" << names.file;
+}
 
 // Kanji and kana, half-width katakana, a full-width space, and plain ASCII for comparison.
 const Names kNames[] = {
