@@ -105,7 +105,7 @@ mkdir -p "$checks/絵" "$checks/linux"
 cd "$checks"
 passed=0
 failed=0
-check() { # description, then the command; the command's output goes to check.log
+check() { # what is checked, then the command; the command's output goes to check.log
   local what="$1"
   shift
   if "$@" >check.log 2>&1; then

@@ -145,20 +145,23 @@ inline void RenderAll(PaintCanvas& canvas, bool antiAliasing = true) {
 
 // What one running program does with its journal: starts it on `base`, records a step, says which
 // folder it took, waits until `holdUntil` returns, and then checks that its files are still there.
-// 0 when all went well, else the step that failed.
+// 0 when all went well, else the step that failed. `holdUntil` is called in every case, so that
+// programs waiting for each other never wait for one that failed.
 inline int StartJournalAndHold(const std::string& base, int p, std::string& folderTaken,
-                        const std::function<void()>& holdUntil) {
+                               const std::function<void()>& holdUntil) {
     PaintCanvas canvas;
     if (canvas.Create(16, 16) != Result::Success) {
+        holdUntil();
         return 11;
     }
     UndoJournal journal(base);
     journal.Init(canvas);
-    if (journal.Reset() != Result::Success || journal.RecordAdd({p}) != Result::Success) {
-        return 12;
-    }
+    const bool recorded = journal.Reset() == Result::Success && journal.RecordAdd({p}) == Result::Success;
     folderTaken = journal.Folder();
     holdUntil();
+    if (!recorded) {
+        return 12;
+    }
     const bool intact = std::filesystem::exists(journal.PathOf(UndoJournal::IdsFileName(1))) &&
                         std::filesystem::exists(journal.PathOf(UndoJournal::BackgroundFileName(0)));
     return intact ? 0 : 13;
