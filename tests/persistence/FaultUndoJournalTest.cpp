@@ -7,7 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <latch>
+#include <condition_variable>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -40,6 +41,26 @@ std::vector<std::uint8_t> States(const PaintCanvas& canvas) {
     }
     return states;
 }
+
+// Lets a number of threads go on only once all of them have arrived. (Built on a mutex: std::latch
+// of the MinGW-w64 build was seen to leave a thread waiting for ever under Wine.)
+class Meeting {
+public:
+    explicit Meeting(int count) : waiting(count) {}
+    void ArriveAndWait() {
+        std::unique_lock<std::mutex> hold(lock);
+        if (--waiting == 0) {
+            allHere.notify_all();
+            return;
+        }
+        allHere.wait(hold, [this] { return waiting == 0; });
+    }
+
+private:
+    std::mutex lock;
+    std::condition_variable allHere;
+    int waiting;
+};
 
 struct Recording {
     const char* name;
@@ -209,15 +230,15 @@ TEST(FaultUndoJournalPair, JournalsStartedAtTheSameMomentTakeDifferentFolders) {
     TempDir dir;
     const std::string base = (dir.path / "UNDO").string();
     constexpr int kJournals = 3;
-    std::latch start(kJournals);
-    std::latch reported(kJournals);
+    Meeting start(kJournals);
+    Meeting reported(kJournals);
     std::vector<int> outcomes(kJournals, -1);
     std::vector<std::string> folders(kJournals);
     std::vector<std::thread> threads;
     for (int p = 0; p < kJournals; ++p) {
         threads.emplace_back([&, p] {
-            start.arrive_and_wait();
-            outcomes[p] = StartJournalAndHold(base, p, folders[p], [&] { reported.arrive_and_wait(); });
+            start.ArriveAndWait();
+            outcomes[p] = StartJournalAndHold(base, p, folders[p], [&] { reported.ArriveAndWait(); });
         });
     }
     for (std::thread& t : threads) {
