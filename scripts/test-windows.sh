@@ -167,6 +167,6 @@ check "a missing Japanese file is reported (exit 1) and nothing is written" bash
   _ "$wine" "$win_render"
 
 step "done"
-echo "tools: $passed passed, $failed failed"
 echo "time: $((SECONDS - started)) s"
+echo "tools: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
