@@ -33,7 +33,7 @@ CMainFrame::CMainFrame(ViewOptions options, QWidget* parent) : QMainWindow(paren
     idleTimer_->setInterval(250);
     connect(idleTimer_, &QTimer::timeout, this, [this] {
         UpdateCommandUI();
-        ShowLockKeys(ReadLockKeys());
+        ShowLockKeys(CurrentLockKeys());
     });
     idleTimer_->start();
     UpdateCommandUI();
@@ -136,7 +136,7 @@ void CMainFrame::CreateStatusBar() {
         bar->addPermanentWidget(lockIndicators_[i]);
     }
     paneText_ = messagePane_->text();
-    ShowLockKeys(ReadLockKeys());
+    ShowLockKeys(CurrentLockKeys());
     // A status prompt covers pane 0 while a command is pointed at; afterwards the pane is idle again.
     connect(bar, &QStatusBar::messageChanged, this, [this](const QString& message) {
         if (!message.isEmpty()) {

@@ -115,8 +115,8 @@ void COvaneView::InitialUpdate() {
             fallback = data + QStringLiteral("/UNDO");
         }
     }
-    journal_ = std::make_unique<UndoJournal>(QFile::encodeName(undoFolder).toStdString(),
-                                             QFile::encodeName(fallback).toStdString());
+    // The core takes folder names as UTF-8 on every system.
+    journal_ = std::make_unique<UndoJournal>(undoFolder.toUtf8().toStdString(), fallback.toUtf8().toStdString());
     journal_->Init(canvas_);
     recorder_ = std::make_unique<StrokeJournalRecorder>(*journal_);
     controller_->SetRecorder(recorder_.get());
@@ -171,7 +171,7 @@ void COvaneView::OpenStartFile(const QString& path) {
         startFile_ = path;
         return;
     }
-    if (HasPictureExtension(QFile::encodeName(path).toStdString())) {
+    if (HasPictureExtension(path.toUtf8().toStdString())) {
         NewFromImageFile(path);
     } else {
         OpenCommand(path);

@@ -15,8 +15,9 @@
 #include "toolbox/CDlgToolBox.h"
 
 namespace {
-std::string LocalPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+// The core takes file names as UTF-8 on every system.
+std::string Utf8Path(const QString& path) {
+    return path.toUtf8().toStdString();
 }
 
 bool IsMinimised(const QWidget* dialog) {
@@ -270,7 +271,7 @@ void COvaneView::NewFromImageFileCommand() {
 
 void COvaneView::NewFromImageFile(const QString& path) {
     RasterImage picture;
-    const ResultCode rc = LoadPictureFile(picture, LocalPath(path));
+    const ResultCode rc = LoadPictureFile(picture, Utf8Path(path));
     if (rc != Result::Success) {
         ShowResultMessage(this, rc);
         return;
@@ -321,7 +322,7 @@ bool COvaneView::LoadPaintDocument(const QString& path, bool* paintingKept) {
     const std::int32_t area = canvas_.drawingArea;
     canvas_.drawingArea = DrawingAreaBoth;
     const std::uint64_t creations = canvas_.createCount;
-    const ResultCode rc = canvas_.LoadPaintFile(LocalPath(path));
+    const ResultCode rc = canvas_.LoadPaintFile(Utf8Path(path));
     canvas_.drawingArea = area;
     if (rc != Result::Success) {
         if (paintingKept != nullptr) {
@@ -371,7 +372,7 @@ bool COvaneView::SaveFlow(const QString& givenPath) {
         }
     }
     BeginBusy(WritingStatus(path).toUtf8().constData());
-    const ResultCode rc = canvas_.SavePaintFile(LocalPath(path));
+    const ResultCode rc = canvas_.SavePaintFile(Utf8Path(path));
     if (rc != Result::Success) {
         ShowResultMessage(this, rc);
         EndBusy();
@@ -394,7 +395,7 @@ void COvaneView::SavePictureCommand() {
     if (path.isEmpty()) {
         return;
     }
-    SavePictureFile(canvas_.renderedImage, LocalPath(path));
+    SavePictureFile(canvas_.renderedImage, Utf8Path(path));
 }
 
 void COvaneView::CopyPictureCommand() {

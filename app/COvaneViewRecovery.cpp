@@ -47,7 +47,7 @@ void COvaneView::StartRecovery() {
     if (seconds < 0) {
         seconds = RecoveryIntervalSeconds(qgetenv("NURIMOKO_RECOVERY_SECONDS").constData());
     }
-    recovery_ = std::make_unique<RecoveryStore>(QFile::encodeName(folder).toStdString(),
+    recovery_ = std::make_unique<RecoveryStore>(folder.toUtf8().toStdString(),
                                                 QCoreApplication::applicationPid(),
                                                 QDateTime::currentMSecsSinceEpoch());
     recoverySchedule_ = std::make_unique<RecoverySchedule>(seconds * 1000, RecoveryNow());
@@ -94,7 +94,7 @@ void COvaneView::OnRecoveryTimer() {
         return;
     }
     const QString origin = currentPath_.isEmpty() ? recoveredFrom_ : currentPath_;
-    if (!recovery_->BeginWrite(std::move(document), QFile::encodeName(origin).toStdString())) {
+    if (!recovery_->BeginWrite(std::move(document), origin.toUtf8().toStdString())) {
         return;
     }
     lastRecoveryCopyMillis_ = spent.elapsed();
@@ -115,7 +115,7 @@ bool COvaneView::RestoreLeftCopy(const LeftCopy& copy) {
     // A painting with unsaved changes was made with strokes, and strokes switch anti-aliasing on; without
     // it the restored painting would not look as it did before.
     canvas_.antiAliasing = 1;
-    const bool loaded = LoadPaintDocument(QFile::decodeName(QByteArray::fromStdString(copy.path)));
+    const bool loaded = LoadPaintDocument(QString::fromStdString(copy.path));
     if (journal_ && journal_->Reset() != Result::Success) {
         prompts_->ShowMessage(QString::fromUtf8(ShellText::JournalError));
     }
@@ -128,7 +128,7 @@ bool COvaneView::RestoreLeftCopy(const LeftCopy& copy) {
     modified_ = 1;
     ++paintingChanges_;
     currentPath_.clear();
-    recoveredFrom_ = QFile::decodeName(QByteArray::fromStdString(copy.originalPath));
+    recoveredFrom_ = QString::fromStdString(copy.originalPath);
     SetStatusText(recoveredFrom_.isEmpty()
                       ? std::string(ShellText::RecoveredStatus)
                       : QString::fromUtf8(ShellText::RecoveredFromStatus).arg(recoveredFrom_).toStdString());

@@ -3,6 +3,16 @@
 #include <QDir>
 #include <QFile>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace {
 bool AnyLightOn(const QDir& folder, const QString& suffix) {
     const QStringList names =
@@ -27,4 +37,17 @@ LockKeyState ReadLockKeys(const QString& ledsFolder) {
     state.numLock = AnyLightOn(folder, QStringLiteral("numlock"));
     state.scrollLock = AnyLightOn(folder, QStringLiteral("scrolllock"));
     return state;
+}
+
+LockKeyState CurrentLockKeys() {
+#ifdef _WIN32
+    // The low bit of a key's state is its toggle.
+    LockKeyState state;
+    state.capsLock = (::GetKeyState(VK_CAPITAL) & 1) != 0;
+    state.numLock = (::GetKeyState(VK_NUMLOCK) & 1) != 0;
+    state.scrollLock = (::GetKeyState(VK_SCROLL) & 1) != 0;
+    return state;
+#else
+    return ReadLockKeys(QStringLiteral("/sys/class/leds"));
+#endif
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The state of the Caps Lock, Num Lock and Scroll Lock keys for the status bar's indicators, read from
-// the keyboard lights the system exposes (/sys/class/leds/*::capslock etc.).
+// The state of the Caps Lock, Num Lock and Scroll Lock keys for the status bar's indicators: on Windows
+// the keys' toggle states, elsewhere the keyboard lights the system exposes (/sys/class/leds/*::capslock
+// etc.).
 
 #include <QString>
 
@@ -12,4 +13,6 @@ struct LockKeyState {
 };
 
 // Reads the lights under `ledsFolder`; a key whose light cannot be read counts as off.
-LockKeyState ReadLockKeys(const QString& ledsFolder = QStringLiteral("/sys/class/leds"));
+LockKeyState ReadLockKeys(const QString& ledsFolder);
+// The keys as they are now.
+LockKeyState CurrentLockKeys();

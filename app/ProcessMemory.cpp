@@ -3,6 +3,17 @@
 #include <QFile>
 #include <QStringList>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <psapi.h>
+#endif
+
 namespace {
 std::optional<long long> KilobyteField(const QStringList& lines, const QString& key) {
     for (const QString& line : lines) {
@@ -31,9 +42,20 @@ std::optional<long long> PrivateBytesFromStatus(const QString& statusText) {
 }
 
 std::optional<long long> ProcessPrivateBytes() {
+#ifdef _WIN32
+    // The private bytes the system charges to the process (what the task manager calls its commit size).
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!::K32GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                   sizeof counters)) {
+        return std::nullopt;
+    }
+    return static_cast<long long>(counters.PrivateUsage);
+#else
     QFile file(QStringLiteral("/proc/self/status"));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         return std::nullopt;
     }
     return PrivateBytesFromStatus(QString::fromLatin1(file.readAll()));
+#endif
 }

@@ -1,5 +1,6 @@
 #include "app/ShellTexts.h"
 
+#include <QDateTime>
 #include <QStringList>
 #include <algorithm>
 
@@ -31,13 +32,7 @@ QString BusyTimeText(std::int64_t elapsedMilliseconds) {
 }
 
 QString DefaultFileName(std::time_t now) {
-    std::tm local{};
-    if (localtime_r(&now, &local) == nullptr) {
-        return QString();
-    }
-    char buffer[128];
-    const std::size_t n = std::strftime(buffer, sizeof buffer, "%Y%m%d-%H%M%S", &local);
-    return QString::fromLocal8Bit(buffer, static_cast<qsizetype>(n));
+    return QDateTime::fromSecsSinceEpoch(static_cast<qint64>(now)).toString(QStringLiteral("yyyyMMdd-HHmmss"));
 }
 
 QString ReadingStatus(const QString& path) {

@@ -400,7 +400,7 @@ void CDlgBackground::LoadFromFile() {
     }
     Send(CanvasBackgroundChanging);
     RasterImage picture;
-    const ResultCode code = LoadPictureFile(picture, path.toLocal8Bit().toStdString());
+    const ResultCode code = LoadPictureFile(picture, path.toUtf8().toStdString());
     FinishPicture(code, picture);
 }
 

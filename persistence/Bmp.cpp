@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "engine/MemoryLimit.h"
+#include "persistence/PlatformFile.h"
 #include "persistence/SafeFileWriter.h"
 
 namespace {
@@ -253,7 +254,7 @@ ResultCode LoadBmpFile(RasterImage& image, const std::string& path) {
     if (!HasBmpExtension(path)) {
         return Result::UnsupportedFormat;
     }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = platform::OpenFile(path, "rb");
     if (file == nullptr) {
         return Result::FileOpenFailed;
     }

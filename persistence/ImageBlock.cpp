@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "persistence/PlatformFile.h"
+
 namespace {
 
 void EncodeUint32(std::uint32_t v, std::uint8_t out[4]) {
@@ -51,11 +53,11 @@ bool BufferWriter::WriteBytes(const void* data, std::size_t size) {
 ResultCode BlockReader::Open(const std::string& path) {
     Close();
     std::error_code error;
-    const std::filesystem::path fsPath(path);
+    const std::filesystem::path fsPath = platform::PathFromUtf8(path);
     if (!std::filesystem::is_regular_file(fsPath, error)) {
         return Result::FileOpenFailed;
     }
-    file = std::fopen(path.c_str(), "rb");
+    file = platform::OpenFile(path, "rb");
     if (!file) {
         return Result::FileOpenFailed;
     }

@@ -10,6 +10,7 @@
 
 #include "engine/MemoryLimit.h"
 #include "persistence/Bmp.h"
+#include "persistence/PlatformFile.h"
 #include "persistence/SafeFileWriter.h"
 
 // libpng reports errors by longjmp. The functions that call setjmp hold no object with a destructor of
@@ -242,7 +243,7 @@ ResultCode LoadPngFile(RasterImage& image, const std::string& path) {
     if (!HasPngExtension(path)) {
         return Result::UnsupportedFormat;
     }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = platform::OpenFile(path, "rb");
     if (file == nullptr) {
         return Result::FileOpenFailed;
     }

@@ -33,7 +33,7 @@ std::string GroupOf(const std::string& fileName) {
 }
 
 std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::PathFromUtf8(path), std::ios::binary);
     if (!in) {
         return {};
     }
@@ -64,23 +64,23 @@ std::string RecoveryStore::OwnCopyPath() const {
 
 bool RecoveryStore::MakeFolder() const {
     std::error_code error;
-    fs::create_directories(folder, error);
-    return fs::is_directory(folder, error);
+    fs::create_directories(platform::PathFromUtf8(folder), error);
+    return fs::is_directory(platform::PathFromUtf8(folder), error);
 }
 
 bool RecoveryStore::TakeOwnLock() {
-    if (ownLock.Held()) {
+    if (ownLock.IsHeld()) {
         return true;
     }
     // The lock comes before the copy, so no starting program ever sees this copy without its lock held.
-    return MakeFolder() && ownLock.TryTake(PathOf(baseName + kLockExtension));
+    return MakeFolder() && ownLock.TryLock(PathOf(baseName + kLockExtension));
 }
 
 void RecoveryStore::WriteOrigin(const std::string& base, const std::string& originalPath) const {
     const std::string path = PathOf(base + kOriginExtension);
     if (originalPath.empty()) {
         std::error_code error;
-        fs::remove(path, error);
+        fs::remove(platform::PathFromUtf8(path), error);
         return;
     }
     SafeFileWriter::WriteFile(path, originalPath.data(), originalPath.size());
@@ -132,18 +132,18 @@ void RecoveryStore::DeleteOwnCopy() {
     if (pending.valid()) {
         pending.get();
     }
-    if (!ownLock.Held()) {
+    if (!ownLock.IsHeld()) {
         return;
     }
     std::error_code error;
-    fs::remove(OwnCopyPath(), error);
-    fs::remove(PathOf(baseName + kOriginExtension), error);
+    fs::remove(platform::PathFromUtf8(OwnCopyPath()), error);
+    fs::remove(platform::PathFromUtf8(PathOf(baseName + kOriginExtension)), error);
     ownLock.ReleaseAndRemove();
 }
 
 void RecoveryStore::RemoveGroup(const std::string& base, const std::string& keep) const {
     std::error_code error;
-    fs::directory_iterator it(folder, error);
+    fs::directory_iterator it(platform::PathFromUtf8(folder), error);
     const fs::directory_iterator end;
     std::vector<fs::path> doomed;
     while (!error && it != end) {
@@ -162,7 +162,7 @@ void RecoveryStore::RemoveGroup(const std::string& base, const std::string& keep
 std::vector<LeftCopy> RecoveryStore::ClaimLeftCopies() {
     std::vector<std::string> groups;
     std::error_code error;
-    fs::directory_iterator it(folder, error);
+    fs::directory_iterator it(platform::PathFromUtf8(folder), error);
     const fs::directory_iterator end;
     while (!error && it != end) {
         const std::string group = GroupOf(it->path().filename().string());
@@ -182,14 +182,14 @@ std::vector<LeftCopy> RecoveryStore::ClaimLeftCopies() {
         if (claims.count(group) != 0) {
             continue;
         }
-        FileLock lock;
-        if (!lock.TryTake(PathOf(group + kLockExtension))) {
+        platform::FileLock lock;
+        if (!lock.TryLock(PathOf(group + kLockExtension))) {
             continue; // its program is still running
         }
         const std::string document = PathOf(group + kDocumentExtension);
         std::error_code statError;
-        const fs::file_time_type written = fs::last_write_time(document, statError);
-        if (statError || !fs::is_regular_file(document, statError)) {
+        const fs::file_time_type written = fs::last_write_time(platform::PathFromUtf8(document), statError);
+        if (statError || !fs::is_regular_file(platform::PathFromUtf8(document), statError)) {
             // An ended program that never finished a copy: its lock and half-written files go.
             RemoveGroup(group);
             lock.ReleaseAndRemove();
@@ -236,7 +236,7 @@ std::string RecoveryStore::SetAside(const LeftCopy& copy) {
     std::error_code error;
     for (int n = 1; n < 1000; ++n) {
         const std::string stem = std::string(kDamagedPrefix) + rest + (n == 1 ? "" : "-" + std::to_string(n));
-        if (!fs::exists(PathOf(stem + kDocumentExtension), error)) {
+        if (!fs::exists(platform::PathFromUtf8(PathOf(stem + kDocumentExtension)), error)) {
             target = stem;
             break;
         }
@@ -244,7 +244,7 @@ std::string RecoveryStore::SetAside(const LeftCopy& copy) {
     if (target.empty()) {
         return {};
     }
-    fs::rename(copy.path, PathOf(target + kDocumentExtension), error);
+    fs::rename(platform::PathFromUtf8(copy.path), platform::PathFromUtf8(PathOf(target + kDocumentExtension)), error);
     if (error) {
         // Left as it was; released, so it is offered again rather than lost.
         claim->second.Release();
@@ -252,7 +252,8 @@ std::string RecoveryStore::SetAside(const LeftCopy& copy) {
         return {};
     }
     std::error_code originError;
-    fs::rename(PathOf(copy.baseName + kOriginExtension), PathOf(target + kOriginExtension), originError);
+    fs::rename(platform::PathFromUtf8(PathOf(copy.baseName + kOriginExtension)),
+               platform::PathFromUtf8(PathOf(target + kOriginExtension)), originError);
     RemoveGroup(copy.baseName);
     claim->second.ReleaseAndRemove();
     claims.erase(claim);
@@ -270,7 +271,7 @@ ResultCode RecoveryStore::Adopt(const LeftCopy& copy, const std::string& origina
     WaitForWrite();
     WriteOrigin(baseName, originalPath);
     std::error_code error;
-    fs::rename(copy.path, OwnCopyPath(), error);
+    fs::rename(platform::PathFromUtf8(copy.path), platform::PathFromUtf8(OwnCopyPath()), error);
     if (error) {
         return Result::FileWriteFailed;
     }

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "engine/ResultCode.h"
-#include "persistence/FileLock.h"
+#include "persistence/PlatformFile.h"
 
 // A copy left by a program that is no longer running.
 struct LeftCopy {
@@ -85,7 +85,7 @@ private:
 
     std::string folder;
     std::string baseName;
-    FileLock ownLock;
+    platform::FileLock ownLock;
     std::future<ResultCode> pending;
-    std::map<std::string, FileLock> claims; // by base name
+    std::map<std::string, platform::FileLock> claims; // by base name
 };

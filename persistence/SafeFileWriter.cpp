@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
+#include <filesystem>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <system_error>
 #include <utility>
+
+#include "persistence/PlatformFile.h"
 
 namespace {
 
@@ -23,12 +20,12 @@ std::atomic<unsigned> temporaryCounter{0};
 
 // The file a save really replaces: a symbolic link keeps pointing at the new contents.
 std::string ResolveTarget(const std::string& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            std::string result(resolved);
-            std::free(resolved);
-            return result;
+    const std::filesystem::path name = platform::PathFromUtf8(path);
+    std::error_code error;
+    if (std::filesystem::is_symlink(name, error)) {
+        const std::filesystem::path resolved = std::filesystem::canonical(name, error);
+        if (!error) {
+            return platform::Utf8FromPath(resolved);
         }
     }
     return path;
@@ -61,20 +58,16 @@ ResultCode SafeFileWriter::Open() {
     target = ResolveTarget(target);
     // The temporary file sits in the target's folder so the final rename never crosses file systems.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string candidate = target + ".~" + std::to_string(::getpid()) + "-" +
+        const std::string candidate = target + ".~" + std::to_string(platform::CurrentProcessId()) + "-" +
                                       std::to_string(temporaryCounter.fetch_add(1)) + ".tmp";
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            descriptor = fd;
+        const platform::NativeFile::Created created = file.CreateNew(candidate);
+        if (created == platform::NativeFile::Created::Yes) {
             temporary = candidate;
             // A replaced file keeps its permissions.
-            struct stat info {};
-            if (::stat(target.c_str(), &info) == 0) {
-                ::fchmod(fd, info.st_mode & 07777);
-            }
+            file.CopyPermissionsFrom(target);
             return Result::Success;
         }
-        if (errno != EEXIST) {
+        if (created != platform::NativeFile::Created::AlreadyExists) {
             break;
         }
     }
@@ -82,7 +75,7 @@ ResultCode SafeFileWriter::Open() {
 }
 
 ResultCode SafeFileWriter::Write(const void* bytes, std::size_t count) {
-    if (descriptor < 0 || failed) {
+    if (!file.IsOpen() || failed) {
         failed = true;
         return Result::FileWriteFailed;
     }
@@ -94,15 +87,8 @@ ResultCode SafeFileWriter::Write(const void* bytes, std::size_t count) {
         failed = true;
     }
     while (remaining > 0) {
-        const ssize_t n = ::write(descriptor, p, std::min<std::size_t>(remaining, SSIZE_MAX));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            failed = true;
-            break;
-        }
-        if (n == 0) {
+        const std::int64_t n = file.WriteSome(p, remaining);
+        if (n <= 0) {
             failed = true;
             break;
         }
@@ -114,14 +100,13 @@ ResultCode SafeFileWriter::Write(const void* bytes, std::size_t count) {
 }
 
 ResultCode SafeFileWriter::Commit() {
-    if (descriptor < 0 || failed) {
+    if (!file.IsOpen() || failed) {
         Discard();
         return Result::FileWriteFailed;
     }
-    const bool synced = ::fsync(descriptor) == 0;
-    const bool closed = ::close(descriptor) == 0;
-    descriptor = -1;
-    if (!synced || !closed || std::rename(temporary.c_str(), target.c_str()) != 0) {
+    const bool synced = file.FlushToDisk();
+    const bool closed = file.Close();
+    if (!synced || !closed || !platform::MoveOver(temporary, target)) {
         Discard();
         return Result::FileWriteFailed;
     }
@@ -130,12 +115,9 @@ ResultCode SafeFileWriter::Commit() {
 }
 
 void SafeFileWriter::Discard() {
-    if (descriptor >= 0) {
-        ::close(descriptor);
-        descriptor = -1;
-    }
+    file.Close();
     if (!temporary.empty()) {
-        ::unlink(temporary.c_str());
+        platform::RemoveFile(temporary);
         temporary.clear();
     }
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/ResultCode.h"
+#include "persistence/PlatformFile.h"
 
 class SafeFileWriter {
 public:
@@ -28,7 +29,7 @@ public:
     // Abandons the save: removes the temporary file and leaves the target untouched.
     void Discard();
 
-    bool IsOpen() const { return descriptor >= 0; }
+    bool IsOpen() const { return file.IsOpen(); }
     std::uint64_t BytesWritten() const { return written; }
     const std::string& TargetPath() const { return target; }
     const std::string& TemporaryPath() const { return temporary; }
@@ -52,7 +53,7 @@ public:
 private:
     std::string target;
     std::string temporary;
-    int descriptor = -1;
+    platform::NativeFile file;
     std::uint64_t written = 0;
     std::optional<std::uint64_t> limit;
     bool failed = false;

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "engine/PaintCanvas.h"
-#include "persistence/FileLock.h"
 #include "persistence/ImageBlock.h"
+#include "persistence/PlatformFile.h"
 #include "persistence/SafeFileWriter.h"
 
 namespace {
@@ -104,13 +104,14 @@ std::string UndoJournal::PathOf(const std::string& name) const {
 
 bool UndoJournal::TakeFolder(const std::string& candidate) {
     std::error_code error;
-    std::filesystem::create_directories(candidate, error);
-    if (!std::filesystem::is_directory(candidate, error)) {
+    const std::filesystem::path place = platform::PathFromUtf8(candidate);
+    std::filesystem::create_directories(place, error);
+    if (!std::filesystem::is_directory(place, error)) {
         return false;
     }
     // Another running program holds this folder: emptying it would destroy that program's history.
-    FileLock taken;
-    if (!taken.TryTake(candidate + "/" + LockFileName())) {
+    platform::FileLock taken;
+    if (!taken.TryLock(candidate + "/" + LockFileName())) {
         return false;
     }
     lock = std::move(taken);
@@ -147,7 +148,7 @@ void UndoJournal::ClearFolder() {
         return;
     }
     std::error_code error;
-    std::filesystem::directory_iterator it(folder, error);
+    std::filesystem::directory_iterator it(platform::PathFromUtf8(folder), error);
     const std::filesystem::directory_iterator end;
     // An item that cannot be deleted (held open elsewhere) stays; clearing goes on with the rest.
     while (!error && it != end) {
@@ -266,7 +267,7 @@ void UndoJournal::Push(const UndoEntry& entry) {
     for (std::size_t i = static_cast<std::size_t>(position); i < entries.size(); ++i) {
         for (const std::string* name : {&entries[i].idsFile, &entries[i].backgroundFile}) {
             if (!name->empty()) {
-                std::filesystem::remove(PathOf(*name), error);
+                std::filesystem::remove(platform::PathFromUtf8(PathOf(*name)), error);
             }
         }
     }

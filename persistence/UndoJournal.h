@@ -11,7 +11,7 @@
 #include "engine/Metaball.h"
 #include "engine/ResultCode.h"
 #include "engine/UpdateRect.h"
-#include "persistence/FileLock.h"
+#include "persistence/PlatformFile.h"
 
 class PaintCanvas;
 
@@ -93,7 +93,7 @@ private:
     std::string preferredFolder;
     std::string fallbackFolder;
     std::string folder;
-    FileLock lock;
+    platform::FileLock lock;
     std::uint32_t stepCounter = 0;
     std::vector<UndoEntry> entries;
     std::int32_t position = -1;

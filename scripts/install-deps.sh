@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages needed to build, run and test the program.
 # Only missing packages are installed; running it again is cheap.
+#   install-deps.sh           the Linux build and its tests
+#   install-deps.sh windows   in addition the Windows cross-build of the core and tools and Wine to
+#                             run their tests (scripts/test-windows.sh)
 set -euo pipefail
 
 packages=(
@@ -12,6 +15,11 @@ packages=(
   xvfb xauth
   desktop-file-utils shared-mime-info
 )
+if [ "${1:-}" = windows ]; then
+  # googletest: GoogleTest's sources (/usr/src/googletest), built with the cross compiler;
+  # libz-mingw-w64-dev: zlib for Windows, which libpng (built from Debian's source) needs.
+  packages+=(g++-mingw-w64-x86-64-posix googletest libz-mingw-w64-dev dpkg-dev wine64)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

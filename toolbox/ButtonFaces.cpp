@@ -5,6 +5,7 @@
 #include <QPolygonF>
 #include <array>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "brushes/BrushSettings.h"
@@ -223,7 +224,7 @@ ResultCode MakePathFace(PathKind kind, RasterImage& out) {
     case PathKind::RegularPolygon: {
         QPolygonF polygon;
         for (int i = 0; i < 5; ++i) {
-            const double a = -M_PI / 2 + i * 2 * M_PI / 5;
+            const double a = -std::numbers::pi / 2 + i * 2 * std::numbers::pi / 5;
             polygon << QPointF(32 + 23 * std::cos(a), 34 + 23 * std::sin(a));
         }
         p.drawPolygon(polygon);

@@ -11,6 +11,7 @@
 
 #include "engine/PaintCanvas.h"
 #include "engine/ResultCode.h"
+#include "persistence/PlatformFile.h"
 #include "persistence/Bmp.h"
 #include "persistence/PictureFile.h"
 #include "persistence/PngFile.h"
@@ -166,6 +167,15 @@ int Convert(const std::string& input, const std::string& output, bool antiAliasi
 } // namespace
 
 int main(int argc, char** argv) {
+    // File names reach the program as UTF-8 on every system.
+    std::vector<std::string> arguments = platform::Utf8Arguments(argc, argv);
+    std::vector<char*> utf8Argv;
+    for (std::string& argument : arguments) {
+        utf8Argv.push_back(argument.data());
+    }
+    utf8Argv.push_back(nullptr);
+    argc = static_cast<int>(arguments.size());
+    argv = utf8Argv.data();
     std::vector<std::string> positional;
     bool info = false;
     bool antiAliasing = true;

@@ -24,6 +24,7 @@
 #include "brushes/StrokeController.h"
 #include "brushes/ToolBoxBars.h"
 #include "engine/PaintCanvas.h"
+#include "persistence/PlatformFile.h"
 #include "persistence/Bmp.h"
 #include "persistence/PngFile.h"
 
@@ -912,6 +913,15 @@ void List() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // File names reach the program as UTF-8 on every system.
+    std::vector<std::string> arguments = platform::Utf8Arguments(argc, argv);
+    std::vector<char*> utf8Argv;
+    for (std::string& argument : arguments) {
+        utf8Argv.push_back(argument.data());
+    }
+    utf8Argv.push_back(nullptr);
+    argc = static_cast<int>(arguments.size());
+    argv = utf8Argv.data();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--list") == 0) {
             List();

@@ -1,11 +1,11 @@
 // A stroke driven through the input state machine onto a real canvas and into a real undo journal.
 
 #include <filesystem>
-#include <unistd.h>
 
 #include "StrokeTestFakes.h"
 #include "brushes/StrokeJournalRecorder.h"
 #include "persistence/UndoJournal.h"
+#include "tests/TempFolder.h"
 
 namespace {
 
@@ -17,9 +17,9 @@ protected:
 
     void SetUp() override {
         StrokeFixture::SetUp();
-        folder = std::filesystem::temp_directory_path() /
-                 ("nurimoko-stroke-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder = testsupport::MakeTempFolder(std::string("nurimoko-stroke-") +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ASSERT_FALSE(folder.empty());
         journal = std::make_unique<UndoJournal>(folder.string());
         journal->Init(canvas);
         ASSERT_EQ(journal->Reset(), Result::Success);

@@ -8,8 +8,12 @@
 
 namespace {
 
-// Resident set size of this process in kB, or -1 where /proc is not available.
+// Resident set size of this process in kB, or -1 where /proc is not available. A Windows build has
+// none (under Wine the file is there but tells about the Linux side of the process).
 long ResidentKb() {
+#ifdef _WIN32
+    return -1;
+#endif
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "EngineTestSupport.h"
 #include "engine/PaintCanvas.h"
@@ -94,7 +95,7 @@ TEST_F(Compose, AnyRainbowStrengthTurnsAmbientOff) {
 // (1 + cos φ) / 2 for the film phase, written independently of the engine's form.
 float ExpectedFilm(float normalDotLight, float film, float wavelength, float strength) {
     const double u = normalDotLight * film * 2.0 * 900.0 / wavelength + 0.5;
-    const double phase = (u - std::trunc(u)) * 2.0 * M_PI;
+    const double phase = (u - std::trunc(u)) * 2.0 * std::numbers::pi;
     return static_cast<float>(std::min(1.0, (1.0 + std::cos(phase)) / 2.0 * strength));
 }
 

@@ -12,6 +12,7 @@
 
 #include "engine/MemoryLimit.h"
 #include "persistence/SafeFileWriter.h"
+#include "tests/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -110,9 +111,8 @@ RasterImage Numbered(int width, int height) {
 class BmpFileTest : public testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "bmp-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        folder = testsupport::MakeTempFolder("bmp-test");
+        ASSERT_FALSE(folder.empty());
     }
     void TearDown() override { fs::remove_all(folder); }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers shared by the document, image block and undo journal tests: a temporary folder,
-// whole-file reading and writing, and a little-endian byte builder for hand-made files.
+// whole-file reading and writing, a little-endian byte builder for hand-made files, and what one
+// running program does with its undo journal.
 
 #include <gtest/gtest.h>
 
@@ -8,22 +9,22 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "engine/PaintCanvas.h"
+#include "persistence/UndoJournal.h"
+#include "tests/TempFolder.h"
 
 namespace testsupport {
 
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "nurimoko-test-XXXXXX").string();
-        if (char* made = ::mkdtemp(pattern.data())) {
-            path = made;
-        }
+        path = MakeTempFolder("nurimoko-test");
     }
     ~TempDir() {
         std::error_code error;
@@ -140,6 +141,30 @@ inline void RenderAll(PaintCanvas& canvas, bool antiAliasing = true) {
     canvas.BeginOperation();
     ASSERT_EQ(canvas.Render(all), Result::Success);
     canvas.EndOperation();
+}
+
+// What one running program does with its journal: starts it on `base`, records a step, says which
+// folder it took, waits until `holdUntil` returns, and then checks that its files are still there.
+// 0 when all went well, else the step that failed. `holdUntil` is called in every case, so that
+// programs waiting for each other never wait for one that failed.
+inline int StartJournalAndHold(const std::string& base, int p, std::string& folderTaken,
+                               const std::function<void()>& holdUntil) {
+    PaintCanvas canvas;
+    if (canvas.Create(16, 16) != Result::Success) {
+        holdUntil();
+        return 11;
+    }
+    UndoJournal journal(base);
+    journal.Init(canvas);
+    const bool recorded = journal.Reset() == Result::Success && journal.RecordAdd({p}) == Result::Success;
+    folderTaken = journal.Folder();
+    holdUntil();
+    if (!recorded) {
+        return 12;
+    }
+    const bool intact = std::filesystem::exists(journal.PathOf(UndoJournal::IdsFileName(1))) &&
+                        std::filesystem::exists(journal.PathOf(UndoJournal::BackgroundFileName(0)));
+    return intact ? 0 : 13;
 }
 
 } // namespace testsupport

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "PaintFileTestSupport.h"
-#include "persistence/FileLock.h"
+#include "persistence/PlatformFile.h"
 #include "persistence/RecoveryStore.h"
 
 namespace {
@@ -102,8 +102,8 @@ TEST_F(RecoveryStoreTest, CopyOfAProgramThatEndedIsOfferedWithItsOriginNewestFir
 
 TEST_F(RecoveryStoreTest, CopyWhoseLockIsHeldBelongsToARunningProgram) {
     const std::string path = LeaveCopy(11, Document(1), "");
-    FileLock running;
-    ASSERT_TRUE(running.TryTake(Folder() + "/copy-11-1011.lock"));
+    platform::FileLock running;
+    ASSERT_TRUE(running.TryLock(Folder() + "/copy-11-1011.lock"));
     RecoveryStore store(Folder(), 99, 1);
     EXPECT_TRUE(store.ClaimLeftCopies().empty());
     EXPECT_TRUE(fs::exists(path));
@@ -150,8 +150,8 @@ TEST_F(RecoveryStoreTest, RemainsOfAProgramThatNeverFinishedACopyAreRemoved) {
     WriteBytes(Folder() + "/copy-5-6.mb.~5-0.tmp", Document(1));
     WriteBytes(Folder() + "/notes.txt", Document(2));
     // A program still writing its first copy keeps its remains.
-    FileLock running;
-    ASSERT_TRUE(running.TryTake(Folder() + "/copy-8-9.lock"));
+    platform::FileLock running;
+    ASSERT_TRUE(running.TryLock(Folder() + "/copy-8-9.lock"));
     WriteBytes(Folder() + "/copy-8-9.mb.~8-0.tmp", Document(3));
 
     RecoveryStore store(Folder(), 99, 1);
