@@ -130,13 +130,14 @@ TEST_F(Deposition, IdsAreStoreIndicesAndInputIdAndStateAreIgnored) {
 }
 
 TEST(PixelListInsert, GrowsByFiveAndKeepsDescendingTopsWithOlderFirst) {
+    PixelArena arena;
     PixelList list;
     const float tops[] = {3.0f, 5.0f, 1.0f, 5.0f, 4.0f};
     for (int i = 0; i < 5; ++i) {
-        ASSERT_EQ(list.Insert(PixelEntry{i, -tops[i], tops[i]}), Result::Success);
+        ASSERT_EQ(list.Insert(PixelEntry{i, -tops[i], tops[i]}, arena), Result::Success);
         EXPECT_EQ(list.capacity, 5);
     }
-    ASSERT_EQ(list.Insert(PixelEntry{5, 0.0f, 5.0f}), Result::Success);
+    ASSERT_EQ(list.Insert(PixelEntry{5, 0.0f, 5.0f}, arena), Result::Success);
     EXPECT_EQ(list.count, 6);
     EXPECT_EQ(list.capacity, 10);
     const std::int32_t order[] = {1, 3, 5, 4, 0, 2};
@@ -147,7 +148,7 @@ TEST(PixelListInsert, GrowsByFiveAndKeepsDescendingTopsWithOlderFirst) {
     EXPECT_FALSE(list.RemoveFirst(3));
     EXPECT_EQ(list.count, 5);
     EXPECT_EQ(list.entries[1].id, 5);
-    list.Release();
+    list.Release(arena);
     EXPECT_EQ(list.count, 0);
     EXPECT_EQ(list.capacity, 0);
     EXPECT_EQ(list.entries, nullptr);
