@@ -195,6 +195,9 @@ public:
     // True: every sample is evaluated by the reference code straight over the pixel lists and the
     // store, which the fast evaluation must match bit for bit.
     bool referenceEvaluation = false;
+    // True: loading deposits the stored metaballs one at a time with AddMetaballs, the plain way the
+    // banded deposition must match.
+    bool referenceDeposition = false;
 
     // Lifecycle.
     ResultCode Create(std::int32_t width, std::int32_t height);

@@ -154,6 +154,28 @@ TEST(PixelListInsert, GrowsByFiveAndKeepsDescendingTopsWithOlderFirst) {
     EXPECT_EQ(list.entries, nullptr);
 }
 
+TEST(PixelListInsert, AnArrayAListGrewOutOfServesTheNextListOfItsSize) {
+    PixelArena arena;
+    PixelList grown;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(grown.Insert(PixelEntry{i, 0.0f, 1.0f}, arena), Result::Success);
+    }
+    const PixelEntry* first = grown.entries;
+    ASSERT_EQ(grown.Insert(PixelEntry{5, 0.0f, 1.0f}, arena), Result::Success);
+    ASSERT_NE(grown.entries, first);
+    const std::size_t held = arena.HeldEntries();
+
+    PixelList next;
+    ASSERT_EQ(next.Insert(PixelEntry{6, 0.0f, 2.0f}, arena), Result::Success);
+    EXPECT_EQ(next.entries, first);
+    EXPECT_EQ(arena.HeldEntries(), held);
+    // The grown list kept its entries in order through the move.
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(grown.entries[i].id, i);
+    }
+    EXPECT_EQ(next.entries[0].id, 6);
+}
+
 TEST_F(Deposition, SixMetaballsAtOnePixelGrowItsListToTen) {
     std::vector<Metaball> balls(6, Ball(10.5f, 10.5f, 0.0f, 1.0f, 2.0f));
     UpdateRect rect;
