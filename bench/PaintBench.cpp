@@ -130,6 +130,13 @@ void BM_DabSimple60_TenLayers(benchmark::State& state) {
     TimeDab(state, LayeredDabCanvas(), BrushKind::Simple, 60.0f);
 }
 
+// On the heavy painting, where a dab lands on paint some twenty metaballs deep.
+void BM_DabSimple60_HeavyPainting(benchmark::State& state) {
+    PaintCanvas& canvas = HeavyCanvas();
+    SetPath(canvas, FastPath);
+    TimeDab(state, canvas, BrushKind::Simple, 60.0f);
+}
+
 void BM_DabStipple(benchmark::State& state) {
     TimeDab(state, FreshDabCanvas(), BrushKind::Stipple, 40.0f);
 }
@@ -262,6 +269,7 @@ void BM_EmptyCanvasBytesPerPixel(benchmark::State& state) {
 
 BENCHMARK(BM_DabSimple60_Fresh)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DabSimple60_TenLayers)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DabSimple60_HeavyPainting)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DabStipple)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DabWatercolour)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PolylineStipple100)->Unit(benchmark::kMillisecond);
