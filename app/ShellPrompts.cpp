@@ -1,6 +1,7 @@
 #include "app/ShellPrompts.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -69,7 +70,21 @@ QString QtShellPrompts::OpenFileName(const QString& filter) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return QString();
     }
-    return dialog.selectedFiles().first();
+    const QString chosen = dialog.selectedFiles().first();
+    // The caller goes on to read the file without returning to the event loop: take the dialog off the
+    // screen and paint what it covered first, so it does not stand frozen in front of a long load.
+    ClearAfterDialog(dialog);
+    return chosen;
+}
+
+void QtShellPrompts::ClearAfterDialog(QDialog& dialog) {
+    dialog.hide();
+    // Paint and window events only: no click or key may start another command meanwhile.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (owner_ != nullptr) {
+        owner_->window()->repaint();
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 QString QtShellPrompts::SaveFileName(const QString& defaultName, const QString& defaultExtension,

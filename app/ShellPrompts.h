@@ -8,6 +8,7 @@
 #include "persistence/RasterImage.h"
 
 class PaintCanvas;
+class QDialog;
 class QWidget;
 
 enum class PromptAnswer { Yes, No, Cancel };
@@ -61,5 +62,7 @@ public:
     void OpenWithShell(const QString& fileOrUrl, bool isUrl) override;
 
 private:
+    // Hides a finished dialog and repaints the window it covered before the caller's work goes on.
+    void ClearAfterDialog(QDialog& dialog);
     QWidget* owner_;
 };

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include "bench/BenchScenes.h"
+#include "engine/RowScheduler.h"
 #include "persistence/SafeFileWriter.h"
 
 namespace {
@@ -79,9 +81,47 @@ std::string HeavyFilePath() {
     return path;
 }
 
-void SetThreads(benchmark::State& state) {
-    const std::string value = std::to_string(state.range(0));
-    setenv("NURIMOKO_THREADS", state.range(0) == 0 ? "" : value.c_str(), 1);
+// The two ways of working a heavy painting that the benchmarks set side by side: the plain one (the
+// reference evaluation, metaballs deposited one by one, one thread) and the fast one (banded deposition,
+// fast evaluation, all threads).
+enum Path : std::int64_t { PlainPath = 0, FastPath = 1 };
+
+void SetPath(PaintCanvas& canvas, std::int64_t path) {
+    const bool plain = path == PlainPath;
+    canvas.referenceEvaluation = plain;
+    canvas.referenceDeposition = plain;
+    canvas.renderThreads = plain ? 1 : RenderThreadCount();
+}
+
+ResultCode LoadHeavy(PaintCanvas& canvas, std::int64_t path) {
+    SetPath(canvas, path);
+    canvas.drawingArea = DrawingAreaBoth;
+    return canvas.LoadPaintFile(HeavyFilePath());
+}
+
+void RenderWhole(PaintCanvas& canvas) {
+    const UpdateRect whole = UpdateRect::Make(0, 0, canvas.width - 1, canvas.height - 1);
+    canvas.antiAliasing = 1;
+    canvas.MarkDirty(whole, 1);
+    UpdateRect rect = whole;
+    canvas.Render(rect);
+}
+
+// Peak resident memory in kB of this process (VmHWM), or -1 where /proc is not available.
+long PeakResidentKb() {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) {
+        return -1;
+    }
+    char line[256];
+    long kb = -1;
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::strncmp(line, "VmHWM:", 6) == 0) {
+            kb = std::strtol(line + 6, nullptr, 10);
+        }
+    }
+    std::fclose(status);
+    return kb;
 }
 
 void BM_DabSimple60_Fresh(benchmark::State& state) {
@@ -90,6 +130,13 @@ void BM_DabSimple60_Fresh(benchmark::State& state) {
 
 void BM_DabSimple60_TenLayers(benchmark::State& state) {
     TimeDab(state, LayeredDabCanvas(), BrushKind::Simple, 60.0f);
+}
+
+// On the heavy painting, where a dab lands on paint some twenty metaballs deep.
+void BM_DabSimple60_HeavyPainting(benchmark::State& state) {
+    PaintCanvas& canvas = HeavyCanvas();
+    SetPath(canvas, FastPath);
+    TimeDab(state, canvas, BrushKind::Simple, 60.0f);
 }
 
 void BM_DabStipple(benchmark::State& state) {
@@ -119,24 +166,11 @@ void BM_PolylineStipple100(benchmark::State& state) {
     state.counters["dabs"] = static_cast<double>(brush.placements.size());
 }
 
-void BM_RenderHeavy(benchmark::State& state) {
-    PaintCanvas& canvas = HeavyCanvas();
-    SetThreads(state);
-    const UpdateRect whole = UpdateRect::Make(0, 0, canvas.width - 1, canvas.height - 1);
-    for (auto _ : state) {
-        canvas.MarkDirty(whole, 1);
-        UpdateRect rect = whole;
-        canvas.Render(rect);
-    }
-    unsetenv("NURIMOKO_THREADS");
-    state.counters["metaballs"] = static_cast<double>(canvas.store->Count());
-}
-
-void BM_LoadHeavy(benchmark::State& state) {
-    const std::string path = HeavyFilePath();
+void BM_HeavyLoad(benchmark::State& state) {
+    HeavyFilePath();
     for (auto _ : state) {
         auto canvas = std::make_unique<PaintCanvas>();
-        if (canvas->LoadPaintFile(path) != Result::Success) {
+        if (LoadHeavy(*canvas, state.range(0)) != Result::Success) {
             state.SkipWithError("load failed");
             break;
         }
@@ -144,6 +178,65 @@ void BM_LoadHeavy(benchmark::State& state) {
         canvas.reset();
         state.ResumeTiming();
     }
+}
+
+void BM_HeavyRender(benchmark::State& state) {
+    PaintCanvas& canvas = HeavyCanvas();
+    SetPath(canvas, state.range(0));
+    for (auto _ : state) {
+        RenderWhole(canvas);
+    }
+    state.counters["metaballs"] = static_cast<double>(canvas.store->Count());
+}
+
+void BM_HeavyLoadAndRender(benchmark::State& state) {
+    HeavyFilePath();
+    for (auto _ : state) {
+        auto canvas = std::make_unique<PaintCanvas>();
+        if (LoadHeavy(*canvas, state.range(0)) != Result::Success) {
+            state.SkipWithError("load failed");
+            break;
+        }
+        RenderWhole(*canvas);
+        state.PauseTiming();
+        canvas.reset();
+        state.ResumeTiming();
+    }
+}
+
+// Peak resident memory of a fresh process (this program started again) that loads and renders the
+// heavy painting on the fast path, in MB.
+void BM_HeavyPeakResident(benchmark::State& state) {
+    char self[4096] = {};
+    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) {
+        state.SkipWithError("cannot find this program");
+        return;
+    }
+    const std::string command = "'" + std::string(self) + "' --peak-resident-of '" + HeavyFilePath() + "'";
+    double megabytes = 0.0;
+    for (auto _ : state) {
+        std::FILE* child = popen(command.c_str(), "r");
+        long kb = -1;
+        if (child == nullptr || std::fscanf(child, "%ld", &kb) != 1 || pclose(child) != 0 || kb <= 0) {
+            state.SkipWithError("could not measure the peak resident memory");
+            break;
+        }
+        megabytes = static_cast<double>(kb) / 1024.0;
+    }
+    state.counters["peak_MB"] = megabytes;
+}
+
+// The child's side of BM_HeavyPeakResident: load, render, print VmHWM in kB.
+int PrintPeakResidentOf(const char* path) {
+    PaintCanvas canvas;
+    SetPath(canvas, FastPath);
+    canvas.drawingArea = DrawingAreaBoth;
+    if (canvas.LoadPaintFile(path) != Result::Success) {
+        return 1;
+    }
+    RenderWhole(canvas);
+    std::printf("%ld\n", PeakResidentKb());
+    return 0;
 }
 
 void BM_SaveHeavy(benchmark::State& state) {
@@ -196,6 +289,7 @@ void BM_EmptyCanvasBytesPerPixel(benchmark::State& state) {
         canvas.Create(1920, 1080);
         const double total = static_cast<double>(
             canvas.grid->lists.capacity() * sizeof(PixelList) +
+            canvas.grid->arena.HeldEntries() * sizeof(PixelEntry) +
             canvas.surface.capacity() * sizeof(SurfaceRecord) + canvas.dirtyFlags.capacity() +
             canvas.paintedMask.capacity() + canvas.heightSnapshot.capacity() * sizeof(float) +
             canvas.renderedImage.data.capacity() + canvas.backgroundImage.data.capacity());
@@ -208,24 +302,27 @@ void BM_EmptyCanvasBytesPerPixel(benchmark::State& state) {
 
 BENCHMARK(BM_DabSimple60_Fresh)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DabSimple60_TenLayers)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DabSimple60_HeavyPainting)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DabStipple)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DabWatercolour)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PolylineStipple100)->Unit(benchmark::kMillisecond);
-// Argument: render threads (0 = the machine's hardware threads).
-BENCHMARK(BM_RenderHeavy)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(0)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK(BM_LoadHeavy)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+// Argument: 0 the plain path, 1 the fast path.
+BENCHMARK(BM_HeavyLoad)->ArgName("fast")->Arg(PlainPath)->Arg(FastPath)->Unit(benchmark::kMillisecond)
+    ->Iterations(1)->UseRealTime();
+BENCHMARK(BM_HeavyRender)->ArgName("fast")->Arg(PlainPath)->Arg(FastPath)->Unit(benchmark::kMillisecond)
+    ->Iterations(1)->UseRealTime();
+BENCHMARK(BM_HeavyLoadAndRender)->ArgName("fast")->Arg(PlainPath)->Arg(FastPath)
+    ->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_HeavyPeakResident)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_SaveHeavy)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_RecoveryCopyHeavy_Bytes)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(BM_RecoveryCopyHeavy_Write)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(BM_EmptyCanvasBytesPerPixel)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--peak-resident-of") == 0) {
+        return PrintPeakResidentOf(argv[2]);
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,7 +1,9 @@
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <functional>
 #include <new>
+#include <span>
 
 #include "engine/PaintCanvas.h"
 #include "engine/RowScheduler.h"
@@ -192,30 +194,37 @@ PixelEntry MakeEntry(const Metaball& m, float q) {
     return PixelEntry{m.id, m.z - h, m.z + h};
 }
 
-// True when `a` comes before `b` in a pixel list: the higher top first, on an equal top the older
-// (smaller) id. Without NaN tops this is a total order on entries of distinct ids.
-bool ListsBefore(const PixelEntry& a, const PixelEntry& b) {
-    return a.top > b.top || (a.top == b.top && a.id < b.id);
+// Sort keys of list order: the higher top first, on an equal top the one appended earlier. The top's
+// bits are mapped so that unsigned order is float order (with -0 taken as +0, which compares equal to it)
+// and inverted for descending order; the low half is the entry's place in appended order.
+std::uint64_t ListOrderKey(float top, std::uint32_t appended) {
+    std::uint32_t bits = std::bit_cast<std::uint32_t>(top == 0.0f ? 0.0f : top);
+    bits = (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
+    return (static_cast<std::uint64_t>(~bits) << 32) | appended;
 }
 
-// Sorts entries with no NaN top, appended in deposition order (so with rising ids), into list order.
-// Later paint mostly lies higher, so the entries are reversed first and then usually need few moves.
-void SortIntoListOrder(PixelEntry* entries, std::int32_t n) {
-    std::reverse(entries, entries + n);
-    if (n > 48) {
-        std::sort(entries, entries + n, ListsBefore);
-        return;
+// Puts entries with no NaN top, appended in deposition order (so with rising ids), into list order:
+// the higher top first, on an equal top the older. `keys` and `copy` are scratch space for n entries.
+void SortIntoListOrder(PixelEntry* entries, std::int32_t n, std::uint64_t* keys, PixelEntry* copy) {
+    for (std::int32_t i = 0; i < n; ++i) {
+        keys[i] = ListOrderKey(entries[i].top, static_cast<std::uint32_t>(i));
+        copy[i] = entries[i];
     }
-    // Each entry is older than those placed before it, so it goes in front of every one whose top is
-    // not higher than its own.
-    for (std::int32_t i = 1; i < n; ++i) {
-        const PixelEntry x = entries[i];
-        std::int32_t j = i;
-        while (j > 0 && entries[j - 1].top <= x.top) {
-            entries[j] = entries[j - 1];
-            --j;
+    if (n > 24) {
+        std::sort(keys, keys + n);
+    } else {
+        for (std::int32_t i = 1; i < n; ++i) {
+            const std::uint64_t k = keys[i];
+            std::int32_t j = i;
+            while (j > 0 && keys[j - 1] > k) {
+                keys[j] = keys[j - 1];
+                --j;
+            }
+            keys[j] = k;
         }
-        entries[j] = x;
+    }
+    for (std::int32_t i = 0; i < n; ++i) {
+        entries[i] = copy[static_cast<std::uint32_t>(keys[i])];
     }
 }
 
@@ -234,7 +243,7 @@ constexpr std::int32_t kBandRows = 8;
 
 ResultCode PaintCanvas::InsertRows(const Metaball& m, std::int32_t rowFrom, std::int32_t rowTo) {
     return ForEachReachedPixel(m, rowFrom, rowTo, grid->width, [&](std::int32_t k, std::int32_t r, float q) {
-        return grid->At(k, r).Insert(MakeEntry(m, q));
+        return grid->Insert(k, r, MakeEntry(m, q));
     });
 }
 
@@ -244,9 +253,8 @@ PaintCanvas::AddMetaballsInBands(const std::vector<Metaball>& list,
     if (!store || !grid || paintedMask.empty()) {
         return Result::NoData;
     }
-    std::vector<Metaball> stored;
+    const std::size_t firstStored = store->records.size();
     try {
-        stored.reserve(list.size());
         // The store and the changed ids grow once for a large batch, yet geometrically for many small.
         GrowFor(store->records, list.size());
         GrowFor(changedIds, list.size());
@@ -258,12 +266,13 @@ PaintCanvas::AddMetaballsInBands(const std::vector<Metaball>& list,
     for (const Metaball& source : list) {
         Metaball m;
         ResultCode code = Result::Success;
-        if (StoreMetaball(source, m, code)) {
-            stored.push_back(m);
-        } else if (code != Result::Success) {
+        if (!StoreMetaball(source, m, code) && code != Result::Success) {
             return code;
         }
     }
+    // The metaballs taken, as the store now holds them.
+    const std::span<const Metaball> stored(store->records.data() + firstStored,
+                                           store->records.size() - firstStored);
     if (stored.empty() || width < 1 || height < 1) {
         if (bandsDone) {
             bandsDone(1, 1);
@@ -306,60 +315,85 @@ PaintCanvas::AddMetaballsInBands(const std::vector<Metaball>& list,
         return Result::OutOfMemory;
     }
 
-    // A band counts the entries each of its lists receives, grows each list once to the capacity
-    // one-by-one insertion would leave it with, appends the entries in deposition order and then puts
-    // each list in order. Lists are independent, so this equals inserting every metaball in turn.
-    std::vector<ResultCode> codes(static_cast<std::size_t>(bands), Result::Success);
-    const auto fillBand = [&](std::int32_t band) {
-        const std::int32_t rowBegin = band * kBandRows;
-        const std::int32_t rowEnd = std::min(height, rowBegin + kBandRows);
+    // First every band counts the entries each of its lists receives. Then every list that must grow
+    // gets, in one pass, the array one-by-one insertion would leave it with, all carved from one block
+    // of the counted size; then every band appends its entries in deposition order and puts each list
+    // in order. Lists are independent, so this equals inserting every metaball in turn.
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    std::vector<std::int32_t> cursor;
+    try {
+        cursor.assign(pixels, 0);
+    } catch (const std::bad_alloc&) {
+        return Result::OutOfMemory;
+    } catch (const std::length_error&) {
+        return Result::OutOfMemory;
+    }
+    const std::int32_t threads = renderThreads > 0 ? renderThreads : RenderThreadCount();
+    const auto members = [&](std::int32_t band, auto&& each) {
         const std::int32_t* first = bandMembers.data() + bandStart[static_cast<std::size_t>(band)];
         const std::int32_t* last = bandMembers.data() + bandStart[static_cast<std::size_t>(band) + 1];
-        if (first == last) {
-            return;
-        }
-        const std::size_t pixels =
-            static_cast<std::size_t>(rowEnd - rowBegin) * static_cast<std::size_t>(width);
-        PixelList* lists = &grid->At(0, rowBegin);
-        std::vector<std::int32_t> cursor;
-        std::vector<PixelEntry> scratch;
-        try {
-            cursor.assign(pixels, 0);
-        } catch (const std::bad_alloc&) {
-            codes[static_cast<std::size_t>(band)] = Result::OutOfMemory;
-            return;
-        }
-        const auto at = [&](std::int32_t k, std::int32_t r) {
-            return static_cast<std::size_t>(r - rowBegin) * static_cast<std::size_t>(width) +
-                   static_cast<std::size_t>(k);
-        };
         for (const std::int32_t* i = first; i != last; ++i) {
-            ForEachReachedSpan(stored[static_cast<std::size_t>(*i)], rowBegin, rowEnd - 1, width,
+            each(stored[static_cast<std::size_t>(*i)]);
+        }
+    };
+    RunPieces(bands, threads, [&](std::int32_t band) {
+        const std::int32_t rowBegin = band * kBandRows;
+        const std::int32_t rowEnd = std::min(height, rowBegin + kBandRows);
+        members(band, [&](const Metaball& m) {
+            ForEachReachedSpan(m, rowBegin, rowEnd - 1, width,
                                [&](std::int32_t r, std::int32_t firstCol, std::int32_t lastCol) {
-                                   std::int32_t* row = cursor.data() + at(0, r);
+                                   std::int32_t* row = cursor.data() + PixelIndex(0, r);
                                    for (std::int32_t k = firstCol; k <= lastCol; ++k) {
                                        ++row[k];
                                    }
                                });
+        });
+    });
+    std::size_t needed = 0;
+    for (std::size_t p = 0; p < pixels; ++p) {
+        const PixelList& list = grid->lists[p];
+        if (cursor[p] > 0 && list.count + cursor[p] > list.capacity) {
+            needed += static_cast<std::size_t>(list.CapacityFor(cursor[p]));
         }
-        for (std::size_t p = 0; p < pixels; ++p) {
-            if (cursor[p] > 0 && !lists[p].ReserveForInserts(cursor[p])) {
-                codes[static_cast<std::size_t>(band)] = Result::OutOfMemory;
-                return;
+    }
+    if (!grid->arena.Reserve(needed)) {
+        return Result::OutOfMemory;
+    }
+    for (std::size_t p = 0; p < pixels; ++p) {
+        PixelList& list = grid->lists[p];
+        if (cursor[p] > 0 && list.count + cursor[p] > list.capacity) {
+            const std::int32_t capacity = list.CapacityFor(cursor[p]);
+            PixelEntry* grown = grid->arena.Allocate(capacity);
+            if (grown == nullptr) {
+                return Result::OutOfMemory; // cannot happen: the block is reserved
             }
-            cursor[p] = lists[p].count;
+            list.MoveTo(grown, capacity, grid->arena);
         }
-        // Appended behind each list's entries, within the capacity just reserved.
-        for (const std::int32_t* i = first; i != last; ++i) {
-            const Metaball& m = stored[static_cast<std::size_t>(*i)];
+        cursor[p] = list.count;
+    }
+
+    std::vector<ResultCode> codes(static_cast<std::size_t>(bands), Result::Success);
+    const auto fillBand = [&](std::int32_t band) {
+        const std::int32_t rowBegin = band * kBandRows;
+        const std::int32_t rowEnd = std::min(height, rowBegin + kBandRows);
+        if (bandStart[static_cast<std::size_t>(band)] == bandStart[static_cast<std::size_t>(band) + 1]) {
+            return;
+        }
+        // Appended behind each list's entries, within the capacity just given.
+        members(band, [&](const Metaball& m) {
             ForEachReachedPixel(m, rowBegin, rowEnd - 1, width, [&](std::int32_t k, std::int32_t r, float q) {
-                const std::size_t p = at(k, r);
-                lists[p].entries[cursor[p]++] = MakeEntry(m, q);
+                const std::size_t p = PixelIndex(k, r);
+                grid->lists[p].entries[cursor[p]++] = MakeEntry(m, q);
                 return Result::Success;
             });
-        }
-        for (std::size_t p = 0; p < pixels; ++p) {
-            PixelList& pixelList = lists[p];
+        });
+        std::vector<PixelEntry> scratch;
+        std::vector<std::uint64_t> keys;
+        std::vector<PixelEntry> copy;
+        const std::size_t bandFirst = PixelIndex(0, rowBegin);
+        const std::size_t bandLast = PixelIndex(0, rowEnd);
+        for (std::size_t p = bandFirst; p < bandLast; ++p) {
+            PixelList& pixelList = grid->lists[p];
             const std::int32_t old = pixelList.count;
             const std::int32_t added = cursor[p] - old;
             if (added == 0) {
@@ -377,23 +411,28 @@ PaintCanvas::AddMetaballsInBands(const std::vector<Metaball>& list,
                 if (!ordered || old > 0) {
                     scratch.assign(entries + old, entries + old + added);
                 }
+                if (keys.size() < static_cast<std::size_t>(added)) {
+                    keys.resize(static_cast<std::size_t>(added));
+                    copy.resize(static_cast<std::size_t>(added));
+                }
             } catch (const std::bad_alloc&) {
                 codes[static_cast<std::size_t>(band)] = Result::OutOfMemory;
                 return;
             }
             if (!ordered) {
                 for (const PixelEntry& entry : scratch) {
-                    pixelList.Insert(entry); // within the reserved capacity, so it cannot fail
+                    // Within the capacity given, so it cannot fail.
+                    pixelList.Insert(entry, grid->arena);
                 }
                 continue;
             }
             if (old == 0) {
-                SortIntoListOrder(entries, added);
+                SortIntoListOrder(entries, added, keys.data(), copy.data());
                 pixelList.count = added;
                 continue;
             }
             // New entries follow older ones of an equal top.
-            SortIntoListOrder(scratch.data(), added);
+            SortIntoListOrder(scratch.data(), added, keys.data(), copy.data());
             std::int32_t a = old - 1;
             std::int32_t b = added - 1;
             for (std::int32_t k = old + added - 1; b >= 0; --k) {
@@ -407,7 +446,6 @@ PaintCanvas::AddMetaballsInBands(const std::vector<Metaball>& list,
         }
     };
     // Bands go over all threads a group at a time, so the caller hears of progress between groups.
-    const std::int32_t threads = renderThreads > 0 ? renderThreads : RenderThreadCount();
     const std::int32_t groups = bandsDone ? std::min(bands, 20) : 1;
     for (std::int32_t group = 0; group < groups; ++group) {
         const std::int32_t begin =

@@ -31,36 +31,60 @@ struct MetaballStore {
     bool Contains(std::int32_t id) const { return id >= 0 && id < Count(); }
 };
 
-// The metaballs that may reach one pixel, in descending order of top.
+// Where the entries of every pixel list of a grid live: a few large blocks carved into the lists'
+// arrays, so that millions of lists cost no allocation of their own. An array a list has grown out of is
+// kept for the next list that needs one of its size.
+class PixelArena {
+public:
+    PixelArena() = default;
+    PixelArena(const PixelArena&) = delete;
+    PixelArena& operator=(const PixelArena&) = delete;
+
+    // An array of `capacity` (> 0) entries, valid as long as the arena; nullptr when the memory is not there.
+    PixelEntry* Allocate(std::int32_t capacity);
+    // Takes back an array of `capacity` entries that Allocate gave, for reuse.
+    void Recycle(PixelEntry* entries, std::int32_t capacity) noexcept;
+    // Makes the next `entries` entries that Allocate carves come from one block of exactly that size,
+    // so that arrays counted beforehand (loading) fill it without a gap; false when memory is not there.
+    bool Reserve(std::size_t entries);
+    // Entries held in blocks, carved or not.
+    std::size_t HeldEntries() const { return held_; }
+
+private:
+    bool AddBlock(std::size_t entries);
+
+    std::vector<std::unique_ptr<PixelEntry[]>> blocks_;
+    PixelEntry* next_ = nullptr; // the uncarved rest of the newest block
+    std::size_t left_ = 0;
+    std::size_t lastBlock_ = 0;
+    std::size_t held_ = 0;
+    std::vector<std::vector<PixelEntry*>> spare_; // arrays given back, by capacity / 5 - 1
+};
+
+// The metaballs that may reach one pixel, in descending order of top. The array lies in the grid's arena.
 class PixelList {
 public:
     std::int32_t count = 0;
     std::int32_t capacity = 0;
-    PixelEntry* entries = nullptr; // owned, `capacity` long
-
-    PixelList() = default;
-    ~PixelList() { delete[] entries; }
-    PixelList(const PixelList&) = delete;
-    PixelList& operator=(const PixelList&) = delete;
-    PixelList(PixelList&& o) noexcept : count(o.count), capacity(o.capacity), entries(o.entries) {
-        o.count = o.capacity = 0;
-        o.entries = nullptr;
-    }
-    PixelList& operator=(PixelList&& o) noexcept;
+    PixelEntry* entries = nullptr; // `capacity` long, in the arena
 
     // Inserts before the first entry with a smaller top; -1 when the array cannot grow.
-    ResultCode Insert(const PixelEntry& entry);
-    // Grows the array to the capacity `more` further Inserts would leave it with; false when it cannot.
-    bool ReserveForInserts(std::int32_t more);
+    ResultCode Insert(const PixelEntry& entry, PixelArena& arena);
+    // The capacity `more` further Inserts would leave the list with.
+    std::int32_t CapacityFor(std::int32_t more) const;
+    // Moves the entries to `grown`, an array of `newCapacity`, giving the old array back to the arena.
+    void MoveTo(PixelEntry* grown, std::int32_t newCapacity, PixelArena& arena);
     // Removes the first entry with this id; false when there is none.
     bool RemoveFirst(std::int32_t id);
-    void Release();
+    // Gives the array back to the arena and empties the list.
+    void Release(PixelArena& arena);
 };
 
 struct MetaballGrid {
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::vector<PixelList> lists; // row-major, row 0 at the bottom
+    PixelArena arena;             // the lists' entries
     float surfaceThreshold = 0.5f;
     float surfaceStep = 0.5f;
     float absorptionStep = 1.0f;
@@ -71,6 +95,9 @@ struct MetaballGrid {
     }
     const PixelList& At(std::int32_t col, std::int32_t row) const {
         return lists[static_cast<std::size_t>(row) * width + col];
+    }
+    ResultCode Insert(std::int32_t col, std::int32_t row, const PixelEntry& entry) {
+        return At(col, row).Insert(entry, arena);
     }
 };
 
@@ -168,6 +195,9 @@ public:
     // True: every sample is evaluated by the reference code straight over the pixel lists and the
     // store, which the fast evaluation must match bit for bit.
     bool referenceEvaluation = false;
+    // True: loading deposits the stored metaballs one at a time with AddMetaballs, the plain way the
+    // banded deposition must match.
+    bool referenceDeposition = false;
 
     // How many times Create has discarded the canvas's paint and buffers: a caller that sees it change
     // knows the painting it had is gone.

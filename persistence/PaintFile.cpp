@@ -417,10 +417,21 @@ ResultCode PaintCanvas::LoadPaintFile(const std::string& path) {
     const auto bandsDone = [&](std::int32_t done, std::int32_t bands) {
         progress.DoneUpTo(total * done / bands);
     };
-    const ResultCode added =
-        progressTarget && total > 0 ? AddMetaballsInBands(all, bandsDone) : AddMetaballsInBands(all);
-    if (added != Result::Success) {
-        return added;
+    if (referenceDeposition) {
+        for (std::int64_t i = 0; i < total; ++i) {
+            UpdateRect rect;
+            const ResultCode added = AddMetaballs({all[static_cast<std::size_t>(i)]}, rect);
+            if (added != Result::Success) {
+                return added;
+            }
+            progress.DoneUpTo(i + 1);
+        }
+    } else {
+        const ResultCode added =
+            progressTarget && total > 0 ? AddMetaballsInBands(all, bandsDone) : AddMetaballsInBands(all);
+        if (added != Result::Success) {
+            return added;
+        }
     }
     backgroundImage = std::move(doc.background);
     return Result::Success;

@@ -287,12 +287,25 @@ TEST(BandedDeposition, LoadedDocumentHasTheListsOfTheSavedCanvas) {
     }
     const std::string path = ::testing::TempDir() + "banded-deposition.mb";
     ASSERT_EQ(saved.SavePaintFile(path), Result::Success);
-    for (const std::int32_t threads : {1, 2, 7}) {
-        SCOPED_TRACE(testing::Message() << "threads " << threads);
+    struct Way {
+        std::int32_t threads;
+        bool oneByOne;
+    };
+    for (const Way way : {Way{1, true}, Way{1, false}, Way{2, false}, Way{7, false}}) {
+        SCOPED_TRACE(testing::Message() << "threads " << way.threads << (way.oneByOne ? ", one by one" : ""));
         PaintCanvas loaded;
-        loaded.renderThreads = threads;
+        loaded.renderThreads = way.threads;
+        loaded.referenceDeposition = way.oneByOne;
         ASSERT_EQ(loaded.LoadPaintFile(path), Result::Success);
         ExpectSameLists(loaded, saved);
+        if (!way.oneByOne) {
+            // Counted before they are placed, the lists fill one block without a gap.
+            std::size_t capacities = 0;
+            for (const PixelList& list : loaded.grid->lists) {
+                capacities += static_cast<std::size_t>(list.capacity);
+            }
+            EXPECT_EQ(loaded.grid->arena.HeldEntries(), capacities);
+        }
     }
     std::remove(path.c_str());
 }

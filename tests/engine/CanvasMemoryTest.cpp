@@ -32,9 +32,7 @@ std::size_t BufferBytes(const PaintCanvas& canvas) {
     bytes += canvas.heightSnapshot.capacity() * sizeof(float);
     if (canvas.grid) {
         bytes += sizeof(MetaballGrid) + canvas.grid->lists.capacity() * sizeof(PixelList);
-        for (const PixelList& list : canvas.grid->lists) {
-            bytes += static_cast<std::size_t>(list.capacity) * sizeof(PixelEntry);
-        }
+        bytes += canvas.grid->arena.HeldEntries() * sizeof(PixelEntry);
     }
     if (canvas.store) {
         bytes += sizeof(MetaballStore) + canvas.store->records.capacity() * sizeof(Metaball);

@@ -130,13 +130,14 @@ TEST_F(Deposition, IdsAreStoreIndicesAndInputIdAndStateAreIgnored) {
 }
 
 TEST(PixelListInsert, GrowsByFiveAndKeepsDescendingTopsWithOlderFirst) {
+    PixelArena arena;
     PixelList list;
     const float tops[] = {3.0f, 5.0f, 1.0f, 5.0f, 4.0f};
     for (int i = 0; i < 5; ++i) {
-        ASSERT_EQ(list.Insert(PixelEntry{i, -tops[i], tops[i]}), Result::Success);
+        ASSERT_EQ(list.Insert(PixelEntry{i, -tops[i], tops[i]}, arena), Result::Success);
         EXPECT_EQ(list.capacity, 5);
     }
-    ASSERT_EQ(list.Insert(PixelEntry{5, 0.0f, 5.0f}), Result::Success);
+    ASSERT_EQ(list.Insert(PixelEntry{5, 0.0f, 5.0f}, arena), Result::Success);
     EXPECT_EQ(list.count, 6);
     EXPECT_EQ(list.capacity, 10);
     const std::int32_t order[] = {1, 3, 5, 4, 0, 2};
@@ -147,10 +148,32 @@ TEST(PixelListInsert, GrowsByFiveAndKeepsDescendingTopsWithOlderFirst) {
     EXPECT_FALSE(list.RemoveFirst(3));
     EXPECT_EQ(list.count, 5);
     EXPECT_EQ(list.entries[1].id, 5);
-    list.Release();
+    list.Release(arena);
     EXPECT_EQ(list.count, 0);
     EXPECT_EQ(list.capacity, 0);
     EXPECT_EQ(list.entries, nullptr);
+}
+
+TEST(PixelListInsert, AnArrayAListGrewOutOfServesTheNextListOfItsSize) {
+    PixelArena arena;
+    PixelList grown;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(grown.Insert(PixelEntry{i, 0.0f, 1.0f}, arena), Result::Success);
+    }
+    const PixelEntry* first = grown.entries;
+    ASSERT_EQ(grown.Insert(PixelEntry{5, 0.0f, 1.0f}, arena), Result::Success);
+    ASSERT_NE(grown.entries, first);
+    const std::size_t held = arena.HeldEntries();
+
+    PixelList next;
+    ASSERT_EQ(next.Insert(PixelEntry{6, 0.0f, 2.0f}, arena), Result::Success);
+    EXPECT_EQ(next.entries, first);
+    EXPECT_EQ(arena.HeldEntries(), held);
+    // The grown list kept its entries in order through the move.
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(grown.entries[i].id, i);
+    }
+    EXPECT_EQ(next.entries[0].id, 6);
 }
 
 TEST_F(Deposition, SixMetaballsAtOnePixelGrowItsListToTen) {
