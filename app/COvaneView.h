@@ -73,6 +73,11 @@ public:
     bool IsCommandChecked(int id) const;
     // The close query: 1 refuses the close, 0 lets it go on.
     int OnCloseQuery();
+    // Before a command that replaces the painting (close, new, open): when the painting has unsaved
+    // changes, asks "変更内容をMBファイルに保存しますか？" with はい, いいえ and キャンセル. はい saves to
+    // the current file, or through the save dialog when there is none. False when the user chose キャンセル,
+    // cancelled the save dialog or the save failed: the command then stops and nothing has changed.
+    bool MaybeSave();
 
     // ---- Document commands ----
     void NewCanvasCommand();
@@ -176,7 +181,6 @@ protected:
 
 private:
     void RouteStroke(StrokeEvent type, const QPoint& position);
-    void SavePrompt();
     void SetCaption(const QString& caption);
     void RecreateDisplayImage(std::int32_t width, std::int32_t height);
     void SyncScrollBars();

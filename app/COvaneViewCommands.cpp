@@ -7,6 +7,7 @@
 
 #include "app/COvaneView.h"
 #include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "app/SettingsFile.h"
 #include "app/ShellTexts.h"
 #include "dialogs/CDlgBackground.h"
@@ -136,14 +137,8 @@ bool COvaneView::IsCommandChecked(int id) const {
 }
 
 int COvaneView::OnCloseQuery() {
-    if (modified_) {
-        const PromptAnswer answer = prompts_->AskSave(QString::fromUtf8(ShellText::SavePrompt), true);
-        if (answer == PromptAnswer::Cancel) {
-            return 1;
-        }
-        if (answer == PromptAnswer::Yes) {
-            SaveFlow(QString());
-        }
+    if (!MaybeSave()) {
+        return 1;
     }
     if (toolBox_ != nullptr || canvasDialog_ != nullptr) {
         SettingsFile::Write(SettingsPath(), toolBox_, canvasDialog_,
@@ -154,13 +149,19 @@ int COvaneView::OnCloseQuery() {
     return 0;
 }
 
-void COvaneView::SavePrompt() {
+bool COvaneView::MaybeSave() {
     if (!modified_) {
-        return;
+        return true;
     }
-    if (prompts_->AskSave(QString::fromUtf8(ShellText::SavePrompt), false) == PromptAnswer::Yes) {
-        SaveFlow(QString());
+    switch (prompts_->AskSave(QString::fromUtf8(ShellText::SavePrompt))) {
+    case PromptAnswer::Yes:
+        return SaveFlow(currentPath_);
+    case PromptAnswer::No:
+        return true;
+    case PromptAnswer::Cancel:
+        break;
     }
+    return false;
 }
 
 // ---- New canvases ----
@@ -207,6 +208,8 @@ ResultCode COvaneView::CreateCanvasFromImage(const RasterImage& image) {
 }
 
 void COvaneView::FinishNewCanvas() {
+    // The new painting has no file yet; the caption no longer names the old one.
+    SetCaption(QString::fromUtf8(AppTitle));
     ClearView();
     CopyBackgroundToDialog();
     const UpdateRect whole = UpdateRect::Make(0, 0, canvas_.width - 1, canvas_.height - 1);
@@ -219,7 +222,9 @@ void COvaneView::FinishNewCanvas() {
 }
 
 void COvaneView::NewCanvasCommand() {
-    SavePrompt();
+    if (!MaybeSave()) {
+        return;
+    }
     std::int32_t width = canvas_.width;
     std::int32_t height = canvas_.height;
     if (!prompts_->AskNewImageSize(width, height)) {
@@ -257,7 +262,9 @@ void COvaneView::NewFromPicture(RasterImage& picture) {
 }
 
 void COvaneView::NewFromImageFileCommand() {
-    SavePrompt();
+    if (!MaybeSave()) {
+        return;
+    }
     const QString path = prompts_->OpenFileName(QtFileFilter(ShellText::PictureFilter));
     if (path.isEmpty()) {
         return;
@@ -272,7 +279,9 @@ void COvaneView::NewFromImageFileCommand() {
 }
 
 void COvaneView::NewFromClipboardCommand() {
-    SavePrompt();
+    if (!MaybeSave()) {
+        return;
+    }
     RasterImage picture;
     ResultCode rc = prompts_->ReadClipboardPicture(picture);
     // A clipboard that gave no pixels cannot make a canvas.
@@ -289,7 +298,9 @@ void COvaneView::NewFromClipboardCommand() {
 // ---- Open and save ----
 
 void COvaneView::OpenCommand(const QString& givenPath) {
-    SavePrompt();
+    if (!MaybeSave()) {
+        return;
+    }
     QString path = givenPath;
     if (path.isEmpty()) {
         path = prompts_->OpenFileName(QtFileFilter(ShellText::PaintOpenFilter));
@@ -305,6 +316,9 @@ void COvaneView::OpenCommand(const QString& givenPath) {
             // A load that failed after re-creating the canvas leaves it at another size; the display
             // follows it so that nothing is drawn from or to the wrong size.
             if (canvas_.width != displayImage_.width || canvas_.height != displayImage_.height) {
+                // The painting of the current file is gone: saving must not write this one over it.
+                currentPath_.clear();
+                SetCaption(QString::fromUtf8(AppTitle));
                 geometry_.ResetToCanvas(canvas_.width, canvas_.height);
                 UpdateScrollSizes();
                 ScrollToOrigin();

@@ -18,8 +18,8 @@ public:
 
     // Message box captioned "ヌリモコ" with an OK button.
     virtual void ShowMessage(const QString& text) = 0;
-    // The save question with はい / いいえ, and キャンセル when `withCancel`.
-    virtual PromptAnswer AskSave(const QString& text, bool withCancel) = 0;
+    // The save question with はい, いいえ and キャンセル; Esc and the close box mean キャンセル.
+    virtual PromptAnswer AskSave(const QString& text) = 0;
     // An open dialog for an existing file; empty when cancelled.
     virtual QString OpenFileName(const QString& filter) = 0;
     // A save dialog that asks before overwriting; empty when cancelled. The default extension is added
@@ -42,7 +42,7 @@ class QtShellPrompts : public ShellPrompts {
 public:
     explicit QtShellPrompts(QWidget* owner) : owner_(owner) {}
     void ShowMessage(const QString& text) override;
-    PromptAnswer AskSave(const QString& text, bool withCancel) override;
+    PromptAnswer AskSave(const QString& text) override;
     QString OpenFileName(const QString& filter) override;
     QString SaveFileName(const QString& defaultName, const QString& defaultExtension,
                          const QString& filter) override;

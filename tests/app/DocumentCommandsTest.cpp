@@ -38,13 +38,33 @@ TEST_F(DocumentCommands, NewAsksForTheSizeStartingFromTheCurrentOne) {
     EXPECT_EQ(view->DisplayImage().PixelAt(0, 0)[0], 255);
 }
 
+TEST_F(DocumentCommands, EveryNewCanvasTakesAFreshCaption) {
+    RasterImage picture;
+    ASSERT_EQ(picture.CreateRgb(16, 8), Result::Success);
+    ASSERT_EQ(SaveBmpFile(picture, Path("small.bmp").toStdString()), Result::Success);
+    prompts->openPath = Path("small.bmp");
+    prompts->clipboardCode = Result::Success;
+    prompts->clipboardPicture = picture;
+    prompts->newImageOk = true;
+    prompts->newWidth = 100;
+    prompts->newHeight = 50;
+    for (const int command : {Cmd::FileNew, Cmd::FileNewFromImage, Cmd::FileNewFromClipboard}) {
+        SCOPED_TRACE(command);
+        prompts->savePath = Path("named.mb");
+        view->OnCommand(Cmd::FileSaveAs);
+        ASSERT_EQ(view->Caption(), Path("named.mb"));
+        view->OnCommand(command);
+        EXPECT_EQ(view->Caption(), QStringLiteral("ヌリモコ"));
+        EXPECT_TRUE(view->CurrentPath().isEmpty());
+    }
+}
+
 TEST_F(DocumentCommands, NewCancelledChangesNothing) {
     PaintSomething();
     prompts->newImageOk = false;
     const int count = view->Canvas().store->Count();
     view->OnCommand(Cmd::FileNew);
     EXPECT_EQ(prompts->saveQuestions, 1); // the painting was modified
-    EXPECT_FALSE(prompts->lastQuestionHadCancel);
     EXPECT_EQ(view->Canvas().store->Count(), count);
     EXPECT_TRUE(view->Modified());
 }

@@ -17,8 +17,7 @@ public:
     QStringList messages;
     int saveQuestions = 0;
     std::deque<PromptAnswer> saveAnswers; // empty: いいえ
-    bool lastQuestionHadCancel = false;
-    QString openPath; // empty: the open dialog is cancelled
+    QString openPath;                     // empty: the open dialog is cancelled
     QStringList openFilters;
     QString savePath; // empty: the save dialog is cancelled
     std::vector<SaveDialogCall> saveDialogs;
@@ -36,9 +35,8 @@ public:
     int aboutShown = 0;
 
     void ShowMessage(const QString& text) override { messages << text; }
-    PromptAnswer AskSave(const QString& text, bool withCancel) override {
+    PromptAnswer AskSave(const QString& text) override {
         ++saveQuestions;
-        lastQuestionHadCancel = withCancel;
         messages << text;
         if (saveAnswers.empty()) {
             return PromptAnswer::No;
