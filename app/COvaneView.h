@@ -178,6 +178,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void RouteStroke(StrokeEvent type, const QPoint& position);
@@ -197,6 +198,8 @@ private:
     QRectF ImageRectOnClient(const QRect& topDownRect) const;
     void PaintPreview(QPainter& painter) const;
     void DestroyDialogs();
+    // Places and shows the dialogs as the settings file says, once the main window is shown.
+    void PlaceDialogs();
 
     ViewOptions options_;
     std::unique_ptr<ShellPrompts> prompts_;
@@ -221,5 +224,6 @@ private:
     ScrollSize contentSize_{100, 100};
     bool initialised_ = false;
     bool startTimerDone_ = false;
+    bool dialogsPlaced_ = false;
     bool displayStale_ = true; // the display picture has not yet taken the canvas
 };

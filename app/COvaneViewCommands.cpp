@@ -10,6 +10,7 @@
 #include "app/CommandTable.h"
 #include "app/SettingsFile.h"
 #include "app/ShellTexts.h"
+#include "app/ToolWindows.h"
 #include "dialogs/CDlgBackground.h"
 #include "persistence/Bmp.h"
 #include "persistence/UndoJournal.h"
@@ -18,21 +19,6 @@
 namespace {
 std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
-}
-
-bool IsMinimised(const QWidget* dialog) {
-    return dialog->isMinimized() || dialog->isHidden();
-}
-
-// Minimised and then hidden, or restored to normal.
-void ToggleDialog(QWidget* dialog) {
-    if (IsMinimised(dialog)) {
-        dialog->showNormal();
-        dialog->raise();
-    } else {
-        dialog->showMinimized();
-        dialog->hide();
-    }
 }
 } // namespace
 
@@ -128,9 +114,9 @@ bool COvaneView::IsCommandEnabled(int id) const {
 bool COvaneView::IsCommandChecked(int id) const {
     switch (id) {
     case Cmd::ShowToolBox:
-        return toolBox_ != nullptr && !IsMinimised(toolBox_);
+        return toolBox_ != nullptr && ToolWindow::IsShown(toolBox_);
     case Cmd::ShowCanvasDialog:
-        return canvasDialog_ != nullptr && !IsMinimised(canvasDialog_);
+        return canvasDialog_ != nullptr && ToolWindow::IsShown(canvasDialog_);
     default:
         return false;
     }
@@ -140,7 +126,8 @@ int COvaneView::OnCloseQuery() {
     if (!MaybeSave()) {
         return 1;
     }
-    if (toolBox_ != nullptr || canvasDialog_ != nullptr) {
+    // Dialogs that never got their places would store the corner of the screen over the real ones.
+    if (dialogsPlaced_ && (toolBox_ != nullptr || canvasDialog_ != nullptr)) {
         SettingsFile::Write(SettingsPath(), toolBox_, canvasDialog_,
                             toolBox_ ? &toolBox_->Palette() : nullptr);
     }
@@ -433,17 +420,12 @@ void COvaneView::StepJournal(int (UndoJournal::*step)(UpdateRect&), const char* 
 
 void COvaneView::ToggleToolBox() {
     if (toolBox_ != nullptr) {
-        ToggleDialog(toolBox_);
+        ToolWindow::Toggle(toolBox_);
     }
 }
 
 void COvaneView::ToggleCanvasDialog() {
-    if (canvasDialog_ == nullptr) {
-        return;
-    }
-    const bool restoring = IsMinimised(canvasDialog_);
-    ToggleDialog(canvasDialog_);
-    if (restoring) {
+    if (canvasDialog_ != nullptr && ToolWindow::Toggle(canvasDialog_)) {
         CopyBackgroundToDialog();
     }
 }

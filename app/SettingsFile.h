@@ -4,6 +4,7 @@
 
 #include <QRect>
 #include <QString>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -56,16 +57,29 @@ QString PathFor(const QString& executablePath);
 // `fallbackFolder` (the user's configuration folder by default).
 QString Choose(const QString& executablePath, const QString& fallbackFolder = QString());
 
-// Positions and shows (or minimises and hides) the two dialogs and loads the palette. `screen` is the
-// primary screen's rectangle; an empty rectangle means the primary screen's geometry.
+// Where the dialogs open when the settings file holds no place for them (the first start): side by side
+// at the right edge of `area`, the tool box outermost, both tops at the top of `area`. When they do not fit
+// side by side the canvas dialog goes under the tool box; what fits nowhere stays inside `area` as far
+// as it can. The sizes are the windows' frame sizes.
+struct FirstStartPlaces {
+    QPoint toolBox;
+    QPoint canvasDialog;
+};
+FirstStartPlaces PlacesBeside(const QRect& area, QSize toolBox, QSize canvasDialog);
+
+// Positions and shows (or hides) the two dialogs and loads the palette. `screen` is the primary screen's
+// rectangle; an empty rectangle means the primary screen's geometry. A dialog whose section holds none
+// of its keys opens shown at its place of `PlacesBeside` in `firstStartArea` (empty: `screen`).
 void Read(const QString& path, QWidget* toolBox, QWidget* canvasDialog, ColorButtonGrid* palette,
-          QRect screen = QRect());
+          QRect screen = QRect(), QRect firstStartArea = QRect());
 // Stores both dialogs (each only when present) and the palette; false when the file cannot be written.
 bool Write(const QString& path, const QWidget* toolBox, const QWidget* canvasDialog,
            const ColorButtonGrid* palette);
 
 // The parts, for the callers that need only one.
-void PlaceDialog(const ProfileFile& profile, const char* section, QWidget* dialog, QRect screen);
+// `firstStart` gives the corner for a frame of a size when the section holds no place.
+void PlaceDialog(const ProfileFile& profile, const char* section, QWidget* dialog, QRect screen,
+                 const std::function<QPoint(QSize)>& firstStart);
 void StoreDialog(ProfileFile& profile, const char* section, const QWidget* dialog);
 void LoadPalette(const ProfileFile& profile, ColorButtonGrid& palette);
 void StorePalette(ProfileFile& profile, const ColorButtonGrid& palette);

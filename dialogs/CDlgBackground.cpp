@@ -409,11 +409,10 @@ void CDlgBackground::mousePressEvent(QMouseEvent* event) {
 void CDlgBackground::closeEvent(QCloseEvent* event) {
     // The close box only puts the dialog away; the view's menu brings it back.
     event->ignore();
-    showMinimized();
     hide();
 }
 
 void CDlgBackground::reject() {
-    showMinimized();
+    // Esc hides the window alone; minimising it would take the main window down with it.
     hide();
 }

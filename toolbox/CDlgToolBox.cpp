@@ -684,11 +684,10 @@ void CDlgToolBox::mouseMoveEvent(QMouseEvent* event) {
 void CDlgToolBox::closeEvent(QCloseEvent* event) {
     // The close box only puts the tool box away; the view's menu brings it back.
     event->ignore();
-    showMinimized();
     hide();
 }
 
 void CDlgToolBox::reject() {
-    showMinimized();
+    // Esc hides the window alone; minimising it would take the main window down with it.
     hide();
 }

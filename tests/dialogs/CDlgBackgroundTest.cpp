@@ -238,11 +238,11 @@ TEST_F(CanvasDialog, PresetSwatchesSetTheGridColourOnly) {
     EXPECT_EQ(face.pixelColor(face.width() / 2, face.height() / 2), second);
 }
 
-TEST_F(CanvasDialog, CloseBoxMinimisesAndHides) {
+TEST_F(CanvasDialog, CloseBoxHidesWithoutMinimising) {
     dialog->show();
     dialog->close();
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_TRUE(dialog->isMinimized());
+    EXPECT_FALSE(dialog->isMinimized());
 }
 
 TEST_F(CanvasDialog, WithoutAWorkingPictureNothingIsHandedToTheView) {

@@ -279,12 +279,12 @@ TEST_F(ToolBox, VariationSpreadsTheHueAroundRed) {
     EXPECT_TRUE(above);
 }
 
-TEST_F(ToolBox, CloseBoxMinimisesAndHidesWithoutDestroying) {
+TEST_F(ToolBox, CloseBoxHidesWithoutMinimisingOrDestroying) {
     box->show();
     ASSERT_TRUE(box->isVisible());
     box->close();
     EXPECT_FALSE(box->isVisible());
-    EXPECT_TRUE(box->isMinimized());
+    EXPECT_FALSE(box->isMinimized());
     EXPECT_EQ(box->SelectedBrushKind(), 0);
     box->showNormal();
     EXPECT_TRUE(box->isVisible());
