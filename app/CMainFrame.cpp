@@ -20,6 +20,8 @@ CMainFrame::CMainFrame(ViewOptions options, QWidget* parent) : QMainWindow(paren
     setCentralWidget(view_);
 
     CreateActions();
+    // Without an address there is no homepage to go to, so the menu has no entry for it.
+    actions_[Cmd::Homepage]->setVisible(view_->IsCommandEnabled(Cmd::Homepage));
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();

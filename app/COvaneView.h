@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/ShellPrompts.h"
+#include "app/ShellTexts.h"
 #include "app/ViewGeometry.h"
 #include "app/ViewMessages.h"
 #include "background/RgbBytes.h"
@@ -39,6 +40,8 @@ struct ViewOptions {
     QString undoFallbackFolder; // default: "UNDO" in the user's application data folder
     QString settingsPath;       // default: the settings file beside the executable
     bool createDialogs = true;  // the tool box and the canvas dialog
+    QString manualPath;         // default: the manual beside the executable
+    QString homepageUrl = QString::fromUtf8(ShellText::HomepageUrl); // empty: no homepage command
 };
 
 // The largest canvas side the new-image command accepts: what a document can hold, so every new canvas

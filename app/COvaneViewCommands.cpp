@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <ctime>
 
 #include "app/COvaneView.h"
@@ -106,6 +107,8 @@ bool COvaneView::IsCommandEnabled(int id) const {
         return toolBox_ != nullptr;
     case Cmd::ShowCanvasDialog:
         return canvasDialog_ != nullptr;
+    case Cmd::Homepage:
+        return !options_.homepageUrl.isEmpty();
     default:
         return true;
     }
@@ -431,9 +434,16 @@ void COvaneView::ToggleCanvasDialog() {
 }
 
 void COvaneView::OpenManual() {
-    prompts_->OpenWithShell(ManualPath(QCoreApplication::applicationFilePath()), false);
+    const QString path = options_.manualPath.isEmpty() ? ManualPath(QCoreApplication::applicationFilePath())
+                                                       : options_.manualPath;
+    // A missing manual, or a desktop with nothing to show it, is said with the file's name.
+    if (!QFileInfo::exists(path) || !prompts_->OpenWithShell(path, false)) {
+        prompts_->ShowMessage(ManualNotOpenedText(path));
+    }
 }
 
 void COvaneView::OpenHomepage() {
-    prompts_->OpenWithShell(QString::fromUtf8(ShellText::HomepageUrl), true);
+    if (!options_.homepageUrl.isEmpty()) {
+        prompts_->OpenWithShell(options_.homepageUrl, true);
+    }
 }

@@ -111,6 +111,6 @@ bool QtShellPrompts::WriteClipboardPicture(const RasterImage& picture) {
     return true;
 }
 
-void QtShellPrompts::OpenWithShell(const QString& fileOrUrl, bool isUrl) {
-    QDesktopServices::openUrl(isUrl ? QUrl(fileOrUrl) : QUrl::fromLocalFile(fileOrUrl));
+bool QtShellPrompts::OpenWithShell(const QString& fileOrUrl, bool isUrl) {
+    return QDesktopServices::openUrl(isUrl ? QUrl(fileOrUrl) : QUrl::fromLocalFile(fileOrUrl));
 }

@@ -34,8 +34,8 @@ public:
     virtual ResultCode ReadClipboardPicture(RasterImage& picture) = 0;
     // Puts a picture on the clipboard; false when that failed.
     virtual bool WriteClipboardPicture(const RasterImage& picture) = 0;
-    // Opens a file or web address with the desktop's default program; failures are not reported.
-    virtual void OpenWithShell(const QString& fileOrUrl, bool isUrl) = 0;
+    // Opens a file or web address with the desktop's default program; false when nothing could open it.
+    virtual bool OpenWithShell(const QString& fileOrUrl, bool isUrl) = 0;
 };
 
 class QtShellPrompts : public ShellPrompts {
@@ -51,7 +51,7 @@ public:
     void ShowAbout() override;
     ResultCode ReadClipboardPicture(RasterImage& picture) override;
     bool WriteClipboardPicture(const RasterImage& picture) override;
-    void OpenWithShell(const QString& fileOrUrl, bool isUrl) override;
+    bool OpenWithShell(const QString& fileOrUrl, bool isUrl) override;
 
 private:
     QWidget* owner_;

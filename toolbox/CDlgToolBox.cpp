@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "brushes/RandomSource.h"
+#include "toolbox/BarValueTip.h"
 #include "toolbox/CDlgColorButtonOperation.h"
 #include "toolbox/CaptionGroupBox.h"
 #include "toolbox/ColourImages.h"
@@ -140,6 +141,7 @@ void CDlgToolBox::BuildControls() {
         b->setSingleStep(1);
         b->setPageStep(2);
         connect(b, &QScrollBar::valueChanged, this, [this, id](int position) { ApplyBar(id, position); });
+        ShowValueInToolTip(b);
         return b;
     };
     // The size rows: one line each, the labels wide enough for "絵の具粒子サイズ", the bars beside them.

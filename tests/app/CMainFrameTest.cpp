@@ -65,6 +65,8 @@ TEST_F(MainFrame, MenusCarryTheCaptionsPromptsAndTips) {
     EXPECT_TRUE(view[0]->isChecked());
     EXPECT_EQ(frame->Action(Cmd::ZoomIn)->statusTip(), QString());
     EXPECT_EQ(frame->Action(Cmd::Manual)->statusTip(), QStringLiteral("「ヌリモコ」の説明書を開きます。"));
+    // The homepage entry is there only when the program knows an address to go to.
+    EXPECT_EQ(frame->Action(Cmd::Homepage)->isVisible(), frame->View()->IsCommandEnabled(Cmd::Homepage));
 }
 
 TEST_F(MainFrame, AcceleratorsAreBound) {

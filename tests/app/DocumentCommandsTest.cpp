@@ -5,6 +5,7 @@
 
 #include "ViewFixture.h"
 #include "app/CommandIds.h"
+#include "app/ShellTexts.h"
 #include "persistence/Bmp.h"
 #include "persistence/UndoJournal.h"
 
@@ -270,12 +271,66 @@ TEST_F(DocumentCommands, PicturesAreTheRenderedCanvasAndCopyFailureIsReported) {
     EXPECT_TRUE(prompts->messages.isEmpty());
 }
 
-TEST_F(DocumentCommands, ManualAndHomepageGoToTheShell) {
+TEST_F(DocumentCommands, TheManualOpensOrAMessageNamesItsFile) {
+    struct Case {
+        const char* name;
+        bool fileExists;
+        bool shellOpens;
+        bool opened;
+    };
+    const QString manual = Path("「ヌリモコ」説明書.pdf");
+    for (const Case& c : {Case{"there", true, true, true}, Case{"missing", false, true, false},
+                          Case{"nothing opens it", true, false, false}}) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(manual);
+        if (c.fileExists) {
+            WriteFile(manual, QByteArray("%PDF-1.4\n"));
+        }
+        ViewOptions options;
+        options.undoFolder = Path("UNDO2");
+        options.createDialogs = false;
+        options.manualPath = manual;
+        COvaneView other(nullptr, options);
+        auto fake = std::make_unique<FakePrompts>();
+        FakePrompts* asked = fake.get();
+        other.SetPrompts(std::move(fake));
+        asked->shellOpens = c.shellOpens;
+        other.OnCommand(Cmd::Manual);
+        EXPECT_EQ(asked->shellOpened.size(), c.fileExists ? 1 : 0);
+        if (c.opened) {
+            EXPECT_TRUE(asked->messages.isEmpty());
+        } else {
+            ASSERT_EQ(asked->messages.size(), 1);
+            EXPECT_TRUE(asked->messages[0].startsWith(QStringLiteral("説明書を開けませんでした。")));
+            EXPECT_TRUE(asked->messages[0].contains(manual));
+        }
+    }
+    // The manual's place by default: beside the program.
     view->OnCommand(Cmd::Manual);
-    view->OnCommand(Cmd::Homepage);
-    ASSERT_EQ(prompts->shellOpened.size(), 2);
-    EXPECT_TRUE(prompts->shellOpened[0].endsWith(QStringLiteral("/「ヌリモコ」説明書.pdf")));
-    EXPECT_TRUE(prompts->shellOpened[1].startsWith(QStringLiteral("https://")));
+    ASSERT_FALSE(prompts->messages.isEmpty());
+    EXPECT_TRUE(prompts->messages.last().endsWith(QStringLiteral("/「ヌリモコ」説明書.pdf")));
+}
+
+TEST_F(DocumentCommands, TheHomepageCommandExistsOnlyWithAnAddress) {
+    EXPECT_EQ(view->IsCommandEnabled(Cmd::Homepage), !QString::fromUtf8(ShellText::HomepageUrl).isEmpty());
+    for (const char* address : {"", "https://example.com/nurimoko/"}) {
+        SCOPED_TRACE(address);
+        ViewOptions options;
+        options.undoFolder = Path("UNDO2");
+        options.createDialogs = false;
+        options.homepageUrl = QString::fromUtf8(address);
+        COvaneView other(nullptr, options);
+        auto fake = std::make_unique<FakePrompts>();
+        FakePrompts* asked = fake.get();
+        other.SetPrompts(std::move(fake));
+        other.OnCommand(Cmd::Homepage);
+        const bool has = address[0] != '\0';
+        EXPECT_EQ(other.IsCommandEnabled(Cmd::Homepage), has);
+        EXPECT_EQ(asked->shellOpened, has ? QStringList{QString::fromUtf8(address)} : QStringList{});
+    }
+}
+
+TEST_F(DocumentCommands, InformationAndAboutShowTheirDialogs) {
     view->OnCommand(Cmd::Information);
     view->OnCommand(Cmd::About);
     EXPECT_EQ(prompts->informationShown, 1);

@@ -79,5 +79,9 @@ public:
         copiedPicture = picture;
         return true;
     }
-    void OpenWithShell(const QString& fileOrUrl, bool) override { shellOpened << fileOrUrl; }
+    bool shellOpens = true; // false: nothing on the desktop can open what is asked
+    bool OpenWithShell(const QString& fileOrUrl, bool) override {
+        shellOpened << fileOrUrl;
+        return shellOpens;
+    }
 };
