@@ -76,7 +76,7 @@ BrushSettings::BrushSettings() {
     particle.reserved3 = 200.0f;
     particle.reserved4 = 0.0f;
     particle.rainbow = 0.0f;
-    ProgramRandom().SeedFromClock();
+    ProgramRandom().Reseed();
     FillRandomTable();
 }
 
@@ -220,10 +220,11 @@ ResultCode BrushSettings::BuildDabPattern() {
     if (kind == BrushKind::NoBrush) {
         return Result::Success;
     }
-    // Two patterns built in the same second skip by the same amount; the cursor has moved on by the
-    // values the earlier one read, so they still differ.
+    // Every pattern starts from a new seed, so even two copies of one record build different
+    // patterns. Under the calendar seeding two patterns built in the same second skip by the same
+    // amount and differ only where the cursor has moved on by the values the earlier one read.
     RandomSource& random = ProgramRandom();
-    random.SeedFromClock();
+    random.Reseed();
     SkipRandom(random.DrawWhole(10, 50));
 
     try {

@@ -16,7 +16,7 @@ class BrushSettings {
 public:
     static constexpr std::int32_t DefaultRandomTableSize = 10000;
 
-    // The record defaults; seeds the program's generator from the clock and fills the random table.
+    // The record defaults; reseeds the program's generator and fills the random table from it.
     BrushSettings();
     // The defaults followed by the tool box's per-kind defaults for `kind`.
     static BrushSettings ForKind(BrushKind kind);
@@ -75,6 +75,16 @@ public:
     // that turn with the path before their direction is known).
     bool FreehandPlacement(CanvasPoint point, const std::vector<WindowPoint>& pointList,
                            DabPlacement& out) const;
+    // The same with the cursor at window position (windowX, windowY) in place of the list's last entry,
+    // for a dab between two mouse steps.
+    bool FreehandPlacementAt(CanvasPoint point, const std::vector<WindowPoint>& pointList, float windowX,
+                             float windowY, DabPlacement& out) const;
+    // Appends the placements of one freehand mouse step from canvas point `from` (the previous step's)
+    // to `to`; `pointList` ends with this step's window position. A step no longer than DabSpacing()
+    // makes the one placement of FreehandPlacement at `to`; a longer one first lays dabs along the
+    // segment every DabSpacing() from `from`, so a quick stroke stays whole.
+    void FreehandPlacements(CanvasPoint from, CanvasPoint to, const std::vector<WindowPoint>& pointList,
+                            std::vector<DabPlacement>& out) const;
 
     // A particle made from `particle` at offset (dx, dy, dz), colour clamped to [0, 1].
     Metaball MakeParticle(float dx, float dy, float dz) const;

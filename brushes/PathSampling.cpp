@@ -413,6 +413,15 @@ ResultCode BrushSettings::SamplePath(const std::vector<CanvasPoint>& points, Pat
 
 bool BrushSettings::FreehandPlacement(CanvasPoint point, const std::vector<WindowPoint>& pointList,
                                       DabPlacement& out) const {
+    if (pointList.empty()) {
+        return FreehandPlacementAt(point, pointList, 0.0f, 0.0f, out);
+    }
+    const WindowPoint& last = pointList.back();
+    return FreehandPlacementAt(point, pointList, static_cast<float>(last.x), static_cast<float>(last.y), out);
+}
+
+bool BrushSettings::FreehandPlacementAt(CanvasPoint point, const std::vector<WindowPoint>& pointList,
+                                        float windowX, float windowY, DabPlacement& out) const {
     DabPlacement p;
     p.x = point.x;
     p.y = point.y;
@@ -422,9 +431,8 @@ bool BrushSettings::FreehandPlacement(CanvasPoint point, const std::vector<Windo
             return false;
         }
         const WindowPoint& from = pointList[pointList.size() - 6];
-        const WindowPoint& to = pointList.back();
-        const float dx = static_cast<float>(to.x - from.x);
-        const float dy = static_cast<float>(to.y - from.y);
+        const float dx = windowX - static_cast<float>(from.x);
+        const float dy = windowY - static_cast<float>(from.y);
         if (Length(dx, dy) < 0.1f) {
             return false;
         }
@@ -433,4 +441,35 @@ bool BrushSettings::FreehandPlacement(CanvasPoint point, const std::vector<Windo
     }
     out = p;
     return true;
+}
+
+void BrushSettings::FreehandPlacements(CanvasPoint from, CanvasPoint to,
+                                       const std::vector<WindowPoint>& pointList,
+                                       std::vector<DabPlacement>& out) const {
+    DabPlacement p;
+    const float spacing = DabSpacing();
+    const float dx = to.x - from.x;
+    const float dy = to.y - from.y;
+    const float length = Length(dx, dy);
+    if (pointList.size() >= 2 && spacing > 0.0f && length > spacing) {
+        // The mouse ran further than a dab's spacing: the dabs in between, at that spacing from the
+        // previous step's dab, each turned by the direction it would have had with the cursor there.
+        const WindowPoint& a = pointList[pointList.size() - 2];
+        const WindowPoint& b = pointList.back();
+        const float ux = dx / length;
+        const float uy = dy / length;
+        for (std::int32_t k = 1; static_cast<float>(k) * spacing < length; ++k) {
+            const float d = static_cast<float>(k) * spacing;
+            const float t = d / length;
+            const float windowX = static_cast<float>(a.x) + t * static_cast<float>(b.x - a.x);
+            const float windowY = static_cast<float>(a.y) + t * static_cast<float>(b.y - a.y);
+            if (FreehandPlacementAt(CanvasPoint{from.x + ux * d, from.y + uy * d}, pointList, windowX,
+                                    windowY, p)) {
+                out.push_back(p);
+            }
+        }
+    }
+    if (FreehandPlacement(to, pointList, p)) {
+        out.push_back(p);
+    }
 }

@@ -72,8 +72,10 @@ PaintColour StrokeController::ClampedParticleColour() const {
 }
 
 ResultCode StrokeController::FreehandStep(WindowPoint point) {
+    const ViewMapping mapping = view.Mapping();
+    const CanvasPoint from = mapping.WindowToCanvas(points.empty() ? point : points.back());
     points.push_back(point);
-    const CanvasPoint at = view.Mapping().WindowToCanvas(point);
+    const CanvasPoint at = mapping.WindowToCanvas(point);
     switch (brush.kind) {
     case BrushKind::Eraser:
         EditAtStep(true, at.x, at.y);
@@ -90,12 +92,11 @@ ResultCode StrokeController::FreehandStep(WindowPoint point) {
     default:
         break;
     }
-    DabPlacement placement;
-    if (!brush.FreehandPlacement(at, points, placement)) {
+    brush.placements.clear();
+    brush.FreehandPlacements(from, at, points, brush.placements);
+    if (brush.placements.empty()) {
         return Result::Success;
     }
-    brush.placements.clear();
-    brush.placements.push_back(placement);
     return StampAll();
 }
 

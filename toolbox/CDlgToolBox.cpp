@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "brushes/RandomSource.h"
+#include "brushes/ToolBoxBars.h"
 #include "toolbox/BarValueTip.h"
 #include "toolbox/CDlgColorButtonOperation.h"
 #include "toolbox/CaptionGroupBox.h"
@@ -55,36 +56,6 @@ constexpr PathButtonLayout PathButtons[] = {
     {1062, 50, PathKind::Polyline},       {1083, 70, PathKind::Curve},
     {1084, 90, PathKind::RegularPolygon}, {1063, 110, PathKind::Circumference},
     {1082, 130, PathKind::Arc},
-};
-
-// Which of the three size bars a kind shows, and the ranges of brush size and particle size.
-struct KindBars {
-    bool brushSize;
-    bool density;
-    bool particleSize;
-    int brushMin, brushMax;
-    int particleMin, particleMax;
-};
-
-constexpr KindBars BarsByKind[BrushKindCount] = {
-    {true, false, false, 5, 100, 10, 500}, // Simple
-    {true, false, false, 5, 100, 10, 200}, // RainbowPattern
-    {true, false, false, 5, 100, 10, 200}, // Watercolour
-    {true, true, true, 10, 100, 10, 50},   // Stipple
-    {true, true, true, 10, 100, 10, 50},   // Multi
-    {true, true, true, 10, 100, 10, 50},   // Faded
-    {true, true, true, 10, 100, 10, 40},   // Spray
-    {true, true, true, 10, 100, 25, 100},  // Heaped
-    {true, true, true, 10, 100, 10, 50},   // ParallelLines
-    {true, false, true, 10, 100, 10, 100}, // Bellows
-    {true, true, true, 10, 100, 10, 50},   // Radial
-    {true, false, true, 10, 100, 10, 100}, // Circle
-    {true, true, true, 10, 100, 10, 30},   // Rough
-    {true, false, false, 2, 100, 10, 10},  // Eraser
-    {false, false, false, 0, 0, 0, 0},     // Eyedropper
-    {true, false, false, 2, 100, 10, 10},  // Recolour
-    {true, false, false, 20, 100, 10, 10}, // Stir
-    {false, false, false, 0, 0, 0, 0},     // NoBrush
 };
 
 QString Utf8(const char* text) {

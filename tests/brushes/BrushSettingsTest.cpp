@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "StoppedClocks.h"
 #include "brushes/RandomSource.h"
 
 namespace {
@@ -63,6 +64,17 @@ TEST(BrushSettings, RandomTableHoldsDrawsSeededFromTheClock) {
     ScopedRandomClock later(kSecond + 1);
     const BrushSettings c;
     EXPECT_NE(a.randomTable, c.randomTable);
+}
+
+TEST(BrushSettings, RecordsCreatedInTheSameSecondGetTheirOwnTables) {
+    const StoppedClocks sameSecond;
+    const BrushSettings a;
+    const BrushSettings b;
+    EXPECT_NE(a.randomTable, b.randomTable);
+    for (const float value : b.randomTable) {
+        ASSERT_GE(value, 0.0f);
+        ASSERT_LE(value, 1.0f);
+    }
 }
 
 TEST(BrushSettings, PerKindDefaults) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "StoppedClocks.h"
 #include "brushes/BrushSettings.h"
 #include "brushes/RandomSource.h"
 
@@ -88,6 +89,37 @@ TEST(DabPattern, StipplePatternsOfTheSameSecondStillDiffer) {
     const std::vector<Metaball> first = s.dabPattern;
     s.BuildDabPattern();
     EXPECT_FALSE(SamePattern(first, s.dabPattern));
+}
+
+TEST(DabPattern, CopiesOfOneRecordBuiltInTheSameSecondDifferUnderFreshSeeds) {
+    // Every stroke builds its pattern from a fresh copy of the tool box's record: same table, same
+    // cursor. Only the seed can set two quick strokes apart.
+    const BrushKind randomKinds[] = {BrushKind::Watercolour, BrushKind::Stipple, BrushKind::Multi,
+                                     BrushKind::Faded,       BrushKind::Spray,   BrushKind::Heaped,
+                                     BrushKind::Radial,      BrushKind::Rough};
+    for (const BrushKind kind : randomKinds) {
+        SCOPED_TRACE(BrushKindCaption(kind));
+        BrushSettings record;
+        std::vector<Metaball> pinned[2];
+        {
+            ScopedRandomClock clock(1800000000);
+            record = BrushSettings::ForKind(kind);
+            for (std::vector<Metaball>& pattern : pinned) {
+                BrushSettings copy = record;
+                copy.BuildDabPattern();
+                pattern = copy.dabPattern;
+            }
+        }
+        // The calendar seeding gives both strokes the same pattern.
+        EXPECT_TRUE(SamePattern(pinned[0], pinned[1]));
+
+        const StoppedClocks sameSecond;
+        BrushSettings a = record;
+        BrushSettings b = record;
+        a.BuildDabPattern();
+        b.BuildDabPattern();
+        EXPECT_FALSE(SamePattern(a.dabPattern, b.dabPattern));
+    }
 }
 
 TEST(DabPattern, KeepTestReadsOneValuePerCandidate) {

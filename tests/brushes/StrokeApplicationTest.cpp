@@ -2,7 +2,11 @@
 
 #include <cmath>
 
+#include <memory>
+
+#include "StoppedClocks.h"
 #include "StrokeTestFakes.h"
+#include "brushes/RandomSource.h"
 
 namespace {
 
@@ -320,4 +324,40 @@ TEST_F(StrokeApplication, StirWithoutASizeMovesNothing) {
     EXPECT_FLOAT_EQ(canvas.store->records[0].x, 32.5f);
     EXPECT_FLOAT_EQ(canvas.store->records[0].y, 32.5f);
     EXPECT_TRUE(recorder.records.empty());
+}
+
+TEST_F(StrokeApplication, QuickClicksOfARandomBrushLayTheirOwnDabs) {
+    // Two ざらざら clicks on one spot within the same second, from the same tool-box record.
+    struct Case {
+        const char* what;
+        bool calendarSeeding;
+    };
+    const Case cases[] = {{"fresh seeds", false}, {"calendar seconds", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::unique_ptr<ScopedRandomClock> pinned;
+        std::unique_ptr<StoppedClocks> stopped;
+        if (c.calendarSeeding) {
+            pinned = std::make_unique<ScopedRandomClock>(1800000000);
+        } else {
+            stopped = std::make_unique<StoppedClocks>(1800000000);
+        }
+        ASSERT_EQ(canvas.Create(Size, Size), Result::Success);
+        UseBrush(BrushKind::Rough, PathKind::Freehand, 20.0f);
+        std::vector<std::vector<Metaball>> clicks;
+        for (int click = 0; click < 2; ++click) {
+            const std::int32_t before = MetaballCount();
+            Send(E::ButtonDown, 30, 30);
+            Send(E::ButtonUp, 30, 30);
+            ASSERT_GT(MetaballCount(), before);
+            clicks.emplace_back(canvas.store->records.begin() + before, canvas.store->records.end());
+        }
+        bool same = clicks[0].size() == clicks[1].size();
+        for (std::size_t i = 0; same && i < clicks[0].size(); ++i) {
+            same = clicks[0][i].x == clicks[1][i].x && clicks[0][i].y == clicks[1][i].y &&
+                   clicks[0][i].innerRadius == clicks[1][i].innerRadius;
+        }
+        // The calendar seeding repeats the stamp exactly; fresh seeds never do.
+        EXPECT_EQ(same, c.calendarSeeding);
+    }
 }

@@ -71,7 +71,9 @@ TEST_F(StrokeEndToEnd, FreehandDragPaintsShowsItsRectanglesAndLeavesOneUndoEntry
     }
     Send(E::ButtonUp, 40, 30);
 
-    EXPECT_EQ(MetaballCount(), 9);
+    // Spacing 8 × 0.25 = 2: the press and the 2 px first move lay one dab each, every 4 px move two.
+    EXPECT_EQ(MetaballCount(), 1 + 1 + 7 * 2);
+    // Each mouse step is shown once.
     EXPECT_EQ(view.modifiedCount, 9);
     ASSERT_EQ(view.ValidBlits(), 9);
     for (const UpdateRect& r : view.blits) {
