@@ -79,8 +79,9 @@ TEST(ManualPdfTest, BuiltBesideTheProgramWithAPicturePerBrushAndPathKind) {
 // The manual's source names every brush and path kind as the tool box does and quotes the guidance
 // texts exactly as the status line shows them, so a painter finds in it what the screen says.
 TEST(ManualPdfTest, SourceUsesTheProgramsOwnTexts) {
-    const fs::path source =
-        fs::path(__FILE__).parent_path().parent_path().parent_path() / "manual" / "manual.html";
+    // __FILE__ is relative to the build folder, which is not where the tests run.
+    const fs::path root(NURIMOKO_SOURCE_DIR);
+    const fs::path source = root / "manual" / "manual.html";
     std::ifstream in(source, std::ios::binary);
     ASSERT_TRUE(in) << source;
     const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
