@@ -20,6 +20,8 @@ CMainFrame::CMainFrame(ViewOptions options, QWidget* parent) : QMainWindow(paren
     setCentralWidget(view_);
 
     CreateActions();
+    // Without an address there is no homepage to go to, so the menu has no entry for it.
+    actions_[Cmd::Homepage]->setVisible(view_->IsCommandEnabled(Cmd::Homepage));
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
@@ -69,7 +71,8 @@ void CMainFrame::CreateActions() {
         actions_[id]->setCheckable(true);
     }
     // Accelerators: the keys of commands without behaviour are bound to disabled actions, so they do
-    // nothing, as a command without a handler does.
+    // nothing, as a command without a handler does. They work in every window of the program, so the
+    // tool windows' keys reach the painting too (a modal dialog still keeps them to itself).
     QMap<int, QList<QKeySequence>> keys;
     for (const AcceleratorSpec& a : AcceleratorSpecs()) {
         keys[a.id].append(QKeySequence(QString::fromLatin1(a.keys)));
@@ -83,7 +86,7 @@ void CMainFrame::CreateActions() {
             actions_.insert(it.key(), action);
         }
         action->setShortcuts(it.value());
-        action->setShortcutContext(Qt::WindowShortcut);
+        action->setShortcutContext(Qt::ApplicationShortcut);
         addAction(action);
     }
 }

@@ -23,6 +23,7 @@
 #include "app/RasterImageQt.h"
 #include "app/SettingsFile.h"
 #include "app/ShellTexts.h"
+#include "app/ToolWindows.h"
 #include "background/Grid.h"
 #include "brushes/StrokeJournalRecorder.h"
 #include "dialogs/CDlgBackground.h"
@@ -135,19 +136,43 @@ void COvaneView::InitialUpdate() {
     geometry_.zoomStep = 1.2f;
 
     if (options_.createDialogs) {
+        // The dialogs are first shown by the settings, once they are where they belong: a window placed
+        // before it is first shown is framed exactly there.
         toolBox_ = new CDlgToolBox(this, this);
-        toolBox_->show();
+        ToolWindow::Attach(toolBox_);
         controller_->SetBrushSource(toolBox_);
         canvasDialog_ = new CDlgBackground(this, this);
-        canvasDialog_->show();
+        ToolWindow::Attach(canvasDialog_);
         CopyBackgroundToDialog();
-        bool penPressure = true;
-        SettingsFile::Read(SettingsPath(), toolBox_, canvasDialog_, &toolBox_->Palette(), QRect(),
-                           &penPressure);
-        toolBox_->SetPenPressureEnabled(penPressure);
+        // Tool windows shown before the main window would be stacked under it once it comes up.
+        if (window()->isVisible()) {
+            PlaceDialogs();
+        } else {
+            window()->installEventFilter(this);
+        }
     }
     QTimer::singleShot(100, this, &COvaneView::OnStartTimer);
     emit commandStateChanged();
+}
+
+void COvaneView::PlaceDialogs() {
+    if (dialogsPlaced_ || toolBox_ == nullptr || canvasDialog_ == nullptr) {
+        return;
+    }
+    dialogsPlaced_ = true;
+    bool penPressure = true;
+    SettingsFile::Read(SettingsPath(), toolBox_, canvasDialog_, &toolBox_->Palette(), QRect(),
+                       ToolWindow::FreeAreaBeside(*this), &penPressure);
+    toolBox_->SetPenPressureEnabled(penPressure);
+}
+
+bool COvaneView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window() && event->type() == QEvent::Show) {
+        window()->removeEventFilter(this);
+        // After the main window's own showing has gone out to the window manager.
+        QTimer::singleShot(0, this, &COvaneView::PlaceDialogs);
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
 }
 
 void COvaneView::OnStartTimer() {

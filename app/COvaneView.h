@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "app/ShellPrompts.h"
+#include "app/ShellTexts.h"
 #include "app/ViewGeometry.h"
 #include "app/ViewMessages.h"
 #include "app/ZoomedPicture.h"
@@ -51,6 +52,8 @@ struct ViewOptions {
     qint64 recoverySeconds = -1;
     // Milliseconds for the recovery schedule; default: a steady clock.
     std::function<qint64()> recoveryClock;
+    QString manualPath;         // default: the manual beside the executable
+    QString homepageUrl = QString::fromUtf8(ShellText::HomepageUrl); // empty: no homepage command
 };
 
 // 0 when a new canvas of this size may be created, else the code that refuses it: -21 for a side below
@@ -89,6 +92,11 @@ public:
     bool IsCommandChecked(int id) const;
     // The close query: 1 refuses the close, 0 lets it go on.
     int OnCloseQuery();
+    // Before a command that replaces the painting (close, new, open): when the painting has unsaved
+    // changes, asks "変更内容をMBファイルに保存しますか？" with はい, いいえ and キャンセル. はい saves to
+    // the current file, or through the save dialog when there is none. False when the user chose キャンセル,
+    // cancelled the save dialog or the save failed: the command then stops and nothing has changed.
+    bool MaybeSave();
 
     // ---- Document commands ----
     void NewCanvasCommand();
@@ -224,11 +232,11 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void RouteStroke(StrokeEvent type, const QPoint& position, float pressure = 1.0f);
     bool PenEvent(QTabletEvent* event);
-    void SavePrompt();
     void SetCaption(const QString& caption);
     void RecreateDisplayImage(std::int32_t width, std::int32_t height);
     void SyncScrollBars();
@@ -252,6 +260,8 @@ private:
     void StartRecovery();
     qint64 RecoveryNow() const;
     bool RestoreLeftCopy(const LeftCopy& copy);
+    // Places and shows the dialogs as the settings file says, once the main window is shown.
+    void PlaceDialogs();
 
     ViewOptions options_;
     std::unique_ptr<ShellPrompts> prompts_;
@@ -278,6 +288,7 @@ private:
     bool initialised_ = false;
     bool startTimerDone_ = false;
     QString startFile_; // given from outside before the start timer ticked
+    bool dialogsPlaced_ = false;
     bool displayStale_ = true; // the display picture has not yet taken the canvas
     std::unique_ptr<RecoveryStore> recovery_;
     std::unique_ptr<RecoverySchedule> recoverySchedule_;

@@ -3,12 +3,15 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <ctime>
 
 #include "app/COvaneView.h"
 #include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "app/SettingsFile.h"
 #include "app/ShellTexts.h"
+#include "app/ToolWindows.h"
 #include "dialogs/CDlgBackground.h"
 #include "persistence/PictureFile.h"
 #include "persistence/UndoJournal.h"
@@ -18,21 +21,6 @@ namespace {
 // The core takes file names as UTF-8 on every system.
 std::string Utf8Path(const QString& path) {
     return path.toUtf8().toStdString();
-}
-
-bool IsMinimised(const QWidget* dialog) {
-    return dialog->isMinimized() || dialog->isHidden();
-}
-
-// Minimised and then hidden, or restored to normal.
-void ToggleDialog(QWidget* dialog) {
-    if (IsMinimised(dialog)) {
-        dialog->showNormal();
-        dialog->raise();
-    } else {
-        dialog->showMinimized();
-        dialog->hide();
-    }
 }
 } // namespace
 
@@ -120,6 +108,8 @@ bool COvaneView::IsCommandEnabled(int id) const {
         return toolBox_ != nullptr;
     case Cmd::ShowCanvasDialog:
         return canvasDialog_ != nullptr;
+    case Cmd::Homepage:
+        return !options_.homepageUrl.isEmpty();
     default:
         return true;
     }
@@ -128,25 +118,20 @@ bool COvaneView::IsCommandEnabled(int id) const {
 bool COvaneView::IsCommandChecked(int id) const {
     switch (id) {
     case Cmd::ShowToolBox:
-        return toolBox_ != nullptr && !IsMinimised(toolBox_);
+        return toolBox_ != nullptr && ToolWindow::IsShown(toolBox_);
     case Cmd::ShowCanvasDialog:
-        return canvasDialog_ != nullptr && !IsMinimised(canvasDialog_);
+        return canvasDialog_ != nullptr && ToolWindow::IsShown(canvasDialog_);
     default:
         return false;
     }
 }
 
 int COvaneView::OnCloseQuery() {
-    if (modified_) {
-        const PromptAnswer answer = prompts_->AskSave(QString::fromUtf8(ShellText::SavePrompt), true);
-        if (answer == PromptAnswer::Cancel) {
-            return 1;
-        }
-        if (answer == PromptAnswer::Yes) {
-            SaveFlow(QString());
-        }
+    if (!MaybeSave()) {
+        return 1;
     }
-    if (toolBox_ != nullptr || canvasDialog_ != nullptr) {
+    // Dialogs that never got their places would store the corner of the screen over the real ones.
+    if (dialogsPlaced_ && (toolBox_ != nullptr || canvasDialog_ != nullptr)) {
         SettingsFile::Write(SettingsPath(), toolBox_, canvasDialog_,
                             toolBox_ ? &toolBox_->Palette() : nullptr,
                             toolBox_ ? std::optional<bool>(toolBox_->PenPressureEnabled()) : std::nullopt);
@@ -157,13 +142,19 @@ int COvaneView::OnCloseQuery() {
     return 0;
 }
 
-void COvaneView::SavePrompt() {
+bool COvaneView::MaybeSave() {
     if (!modified_) {
-        return;
+        return true;
     }
-    if (prompts_->AskSave(QString::fromUtf8(ShellText::SavePrompt), false) == PromptAnswer::Yes) {
-        SaveFlow(QString());
+    switch (prompts_->AskSave(QString::fromUtf8(ShellText::SavePrompt))) {
+    case PromptAnswer::Yes:
+        return SaveFlow(currentPath_);
+    case PromptAnswer::No:
+        return true;
+    case PromptAnswer::Cancel:
+        break;
     }
+    return false;
 }
 
 // ---- New canvases ----
@@ -210,6 +201,8 @@ ResultCode COvaneView::CreateCanvasFromImage(const RasterImage& image) {
 }
 
 void COvaneView::FinishNewCanvas() {
+    // The new painting has no file yet; the caption no longer names the old one.
+    SetCaption(QString::fromUtf8(AppTitle));
     ClearView();
     CopyBackgroundToDialog();
     const UpdateRect whole = UpdateRect::Make(0, 0, canvas_.width - 1, canvas_.height - 1);
@@ -223,7 +216,9 @@ void COvaneView::FinishNewCanvas() {
 }
 
 void COvaneView::NewCanvasCommand() {
-    SavePrompt();
+    if (!MaybeSave()) {
+        return;
+    }
     std::int32_t width = canvas_.width;
     std::int32_t height = canvas_.height;
     if (!prompts_->AskNewImageSize(width, height)) {
@@ -261,7 +256,9 @@ void COvaneView::NewFromPicture(RasterImage& picture) {
 }
 
 void COvaneView::NewFromImageFileCommand() {
-    SavePrompt();
+    if (!MaybeSave()) {
+        return;
+    }
     const QString path = prompts_->OpenFileName(QtFileFilter(ShellText::PictureFilter));
     if (path.isEmpty()) {
         return;
@@ -280,7 +277,9 @@ void COvaneView::NewFromImageFile(const QString& path) {
 }
 
 void COvaneView::NewFromClipboardCommand() {
-    SavePrompt();
+    if (!MaybeSave()) {
+        return;
+    }
     RasterImage picture;
     ResultCode rc = prompts_->ReadClipboardPicture(picture);
     // A clipboard that gave no pixels cannot make a canvas.
@@ -297,15 +296,21 @@ void COvaneView::NewFromClipboardCommand() {
 // ---- Open and save ----
 
 void COvaneView::OpenCommand(const QString& givenPath) {
-    SavePrompt();
+    if (!MaybeSave()) {
+        return;
+    }
     QString path = givenPath;
     if (path.isEmpty()) {
         path = prompts_->OpenFileName(QtFileFilter(ShellText::PaintOpenFilter));
     }
+    // A cancelled dialog opens nothing: the painting and its history stay as they are.
+    if (path.isEmpty()) {
+        return;
+    }
     // A load that fails before it re-creates the canvas leaves the painting as it was, and its history
     // with it: the strokes just made can still be undone.
     bool keepHistory = false;
-    if (!path.isEmpty() && LoadPaintDocument(path, &keepHistory)) {
+    if (LoadPaintDocument(path, &keepHistory)) {
         currentPath_ = path;
         SetCaption(path);
         RecoveryCopyNoLongerNeeded();
@@ -325,10 +330,16 @@ bool COvaneView::LoadPaintDocument(const QString& path, bool* paintingKept) {
     const ResultCode rc = canvas_.LoadPaintFile(Utf8Path(path));
     canvas_.drawingArea = area;
     if (rc != Result::Success) {
+        const bool kept = canvas_.createCount == creations;
         if (paintingKept != nullptr) {
-            *paintingKept = canvas_.createCount == creations;
+            *paintingKept = kept;
         }
         prompts_->ShowMessage(OpenErrorText(rc));
+        if (!kept) {
+            // The painting of the current file is gone: saving must not write this one over it.
+            currentPath_.clear();
+            SetCaption(QString::fromUtf8(AppTitle));
+        }
         // A load that failed after re-creating the canvas leaves it at another size; the display
         // follows it so that nothing is drawn from or to the wrong size.
         if (canvas_.width != displayImage_.width || canvas_.height != displayImage_.height) {
@@ -441,25 +452,27 @@ void COvaneView::StepJournal(int (UndoJournal::*step)(UpdateRect&), const char* 
 
 void COvaneView::ToggleToolBox() {
     if (toolBox_ != nullptr) {
-        ToggleDialog(toolBox_);
+        ToolWindow::Toggle(toolBox_);
     }
 }
 
 void COvaneView::ToggleCanvasDialog() {
-    if (canvasDialog_ == nullptr) {
-        return;
-    }
-    const bool restoring = IsMinimised(canvasDialog_);
-    ToggleDialog(canvasDialog_);
-    if (restoring) {
+    if (canvasDialog_ != nullptr && ToolWindow::Toggle(canvasDialog_)) {
         CopyBackgroundToDialog();
     }
 }
 
 void COvaneView::OpenManual() {
-    prompts_->OpenWithShell(ManualPath(QCoreApplication::applicationFilePath()), false);
+    const QString path = options_.manualPath.isEmpty() ? ManualPath(QCoreApplication::applicationFilePath())
+                                                       : options_.manualPath;
+    // A missing manual, or a desktop with nothing to show it, is said with the file's name.
+    if (!QFileInfo::exists(path) || !prompts_->OpenWithShell(path, false)) {
+        prompts_->ShowMessage(ManualNotOpenedText(path));
+    }
 }
 
 void COvaneView::OpenHomepage() {
-    prompts_->OpenWithShell(QString::fromUtf8(ShellText::HomepageUrl), true);
+    if (!options_.homepageUrl.isEmpty()) {
+        prompts_->OpenWithShell(options_.homepageUrl, true);
+    }
 }

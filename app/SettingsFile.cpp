@@ -4,15 +4,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QSaveFile>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdio>
+#include <functional>
 
+#include "app/ToolWindows.h"
 #include "toolbox/ColorButtonGrid.h"
 
 namespace {
@@ -226,22 +230,35 @@ QString Choose(const QString& executablePath, const QString& fallbackFolder) {
     return QDir(other).filePath(file.fileName());
 }
 
-void PlaceDialog(const ProfileFile& profile, const char* section, QWidget* dialog, QRect screen) {
-    if (!dialog) {
-        return;
+FirstStartPlaces PlacesBeside(const QRect& area, QSize toolBox, QSize canvasDialog) {
+    const auto inside = [&area](QPoint p, QSize size) {
+        p.setX(std::max(area.left(), std::min(p.x(), area.left() + area.width() - size.width())));
+        p.setY(std::max(area.top(), std::min(p.y(), area.top() + area.height() - size.height())));
+        return p;
+    };
+    FirstStartPlaces places;
+    places.toolBox = inside(QPoint(area.left() + area.width() - toolBox.width(), area.top()), toolBox);
+    const bool sideBySide = toolBox.width() + canvasDialog.width() <= area.width();
+    const bool stacked = toolBox.height() + canvasDialog.height() <= area.height();
+    if (sideBySide || !stacked) {
+        places.canvasDialog = QPoint(places.toolBox.x() - canvasDialog.width(), area.top());
+    } else {
+        places.canvasDialog =
+            QPoint(area.left() + area.width() - canvasDialog.width(), places.toolBox.y() + toolBox.height());
     }
-    const long long storedTop = profile.GetInt(section, "Top", 0);
-    const long long storedLeft = profile.GetInt(section, "Left", 0);
-    const int display = profile.GetInt(section, "Display", 0);
-    // A shown window knows its frame, so it is shown before it is placed.
-    if (display != 0) {
-        dialog->showNormal();
-    }
-    const QRect frame = dialog->frameGeometry();
+    places.canvasDialog = inside(places.canvasDialog, canvasDialog);
+    return places;
+}
+
+namespace {
+// How long a window manager may take to frame a window that was just shown.
+constexpr int FrameSettleMilliseconds = 300;
+
+// The corner that puts a frame of this size wholly on the screen, as near to the stored corner as it can;
+// a window larger than the screen keeps its top-left corner on it.
+QPoint OnScreen(long long storedLeft, long long storedTop, QSize frame, const QRect& screen) {
     const long long w = frame.width();
     const long long h = frame.height();
-    // The whole window goes back onto the screen; a window larger than the screen keeps its top-left corner
-    // on it.
     long long left = std::max<long long>(storedLeft, screen.left());
     if (left + w > screen.left() + static_cast<long long>(screen.width())) {
         left = screen.left() + static_cast<long long>(screen.width()) - w;
@@ -252,12 +269,42 @@ void PlaceDialog(const ProfileFile& profile, const char* section, QWidget* dialo
         top = screen.top() + static_cast<long long>(screen.height()) - h;
     }
     top = std::max<long long>(top, screen.top());
-    dialog->move(static_cast<int>(left), static_cast<int>(top));
-    dialog->update();
-    if (display == 0) {
-        dialog->showMinimized();
-        dialog->hide();
+    return QPoint(static_cast<int>(left), static_cast<int>(top));
+}
+} // namespace
+
+void PlaceDialog(const ProfileFile& profile, const char* section, QWidget* dialog, QRect screen,
+                 const std::function<QPoint(QSize)>& firstStart) {
+    if (!dialog) {
+        return;
     }
+    const bool stored = profile.GetString(section, "Top") || profile.GetString(section, "Left") ||
+                        profile.GetString(section, "Display");
+    const long long storedTop = profile.GetInt(section, "Top", 0);
+    const long long storedLeft = profile.GetInt(section, "Left", 0);
+    const bool display = !stored || profile.GetInt(section, "Display", 0) != 0;
+    const std::function<QPoint(QSize)> corner = [=](QSize frame) {
+        return stored ? OnScreen(storedLeft, storedTop, frame, screen) : firstStart(frame);
+    };
+    // The stored corner is the frame's, and move() places the frame: a window placed before it is first
+    // shown is framed there by the window manager, so it comes back exactly where it was. Until then its
+    // frame size is a guess; once the frame is known the corner is worked out again with it.
+    const QSize expected = ToolWindow::ExpectedFrameSize(*dialog);
+    dialog->move(corner(expected));
+    if (!display) {
+        dialog->hide();
+        return;
+    }
+    dialog->showNormal();
+    // Some platforms frame a window as it is shown, a window manager does it a moment later.
+    const auto settle = [dialog, expected, corner] {
+        const QSize framed = dialog->frameGeometry().size();
+        if (dialog->isVisible() && framed != dialog->size() && framed != expected) {
+            dialog->move(corner(framed));
+        }
+    };
+    settle();
+    QTimer::singleShot(FrameSettleMilliseconds, dialog, settle);
 }
 
 void StoreDialog(ProfileFile& profile, const char* section, const QWidget* dialog) {
@@ -311,16 +358,27 @@ void StorePenPressure(ProfileFile& profile, bool on) {
 }
 
 void Read(const QString& path, QWidget* toolBox, QWidget* canvasDialog, ColorButtonGrid* palette,
-          QRect screen, bool* penPressure) {
+          QRect screen, QRect firstStartArea, bool* penPressure) {
     if (screen.isEmpty()) {
         if (const QScreen* primary = QGuiApplication::primaryScreen()) {
             screen = primary->geometry();
         }
     }
+    if (firstStartArea.isEmpty()) {
+        firstStartArea = screen;
+    }
+    const auto frameSize = [](const QPointer<QWidget>& w) {
+        return w ? ToolWindow::ExpectedFrameSize(*w) : QSize();
+    };
+    const QPointer<QWidget> tool(toolBox);
+    const QPointer<QWidget> other(canvasDialog);
     ProfileFile profile;
     profile.Load(path);
-    PlaceDialog(profile, ToolBoxSection, toolBox, screen);
-    PlaceDialog(profile, CanvasDialogSection, canvasDialog, screen);
+    PlaceDialog(profile, ToolBoxSection, toolBox, screen,
+                [=](QSize frame) { return PlacesBeside(firstStartArea, frame, frameSize(other)).toolBox; });
+    PlaceDialog(profile, CanvasDialogSection, canvasDialog, screen, [=](QSize frame) {
+        return PlacesBeside(firstStartArea, frameSize(tool), frame).canvasDialog;
+    });
     if (palette) {
         LoadPalette(profile, *palette);
     }

@@ -4,6 +4,7 @@
 
 #include <QRect>
 #include <QString>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -59,18 +60,31 @@ QString Choose(const QString& executablePath, const QString& fallbackFolder = QS
 // The tool box's "筆圧" check box: 1 on, 0 off; a file without the key means on.
 inline constexpr const char* PenPressureKey = "PenPressure";
 
-// Positions and shows (or minimises and hides) the two dialogs and loads the palette. `screen` is the
-// primary screen's rectangle; an empty rectangle means the primary screen's geometry. `penPressure`,
-// when given, takes the state of the tool box's "筆圧" check box.
+// Where the dialogs open when the settings file holds no place for them (the first start): side by side
+// at the right edge of `area`, the tool box outermost, both tops at the top of `area`. When they do not fit
+// side by side the canvas dialog goes under the tool box; what fits nowhere stays inside `area` as far
+// as it can. The sizes are the windows' frame sizes.
+struct FirstStartPlaces {
+    QPoint toolBox;
+    QPoint canvasDialog;
+};
+FirstStartPlaces PlacesBeside(const QRect& area, QSize toolBox, QSize canvasDialog);
+
+// Positions and shows (or hides) the two dialogs and loads the palette. `screen` is the primary screen's
+// rectangle; an empty rectangle means the primary screen's geometry. A dialog whose section holds none
+// of its keys opens shown at its place of `PlacesBeside` in `firstStartArea` (empty: `screen`).
+// `penPressure`, when given, takes the state of the tool box's "筆圧" check box.
 void Read(const QString& path, QWidget* toolBox, QWidget* canvasDialog, ColorButtonGrid* palette,
-          QRect screen = QRect(), bool* penPressure = nullptr);
+          QRect screen = QRect(), QRect firstStartArea = QRect(), bool* penPressure = nullptr);
 // Stores both dialogs (each only when present), the palette and, when given, the "筆圧" state; false
 // when the file cannot be written.
 bool Write(const QString& path, const QWidget* toolBox, const QWidget* canvasDialog,
            const ColorButtonGrid* palette, std::optional<bool> penPressure = std::nullopt);
 
 // The parts, for the callers that need only one.
-void PlaceDialog(const ProfileFile& profile, const char* section, QWidget* dialog, QRect screen);
+// `firstStart` gives the corner for a frame of a size when the section holds no place.
+void PlaceDialog(const ProfileFile& profile, const char* section, QWidget* dialog, QRect screen,
+                 const std::function<QPoint(QSize)>& firstStart);
 void StoreDialog(ProfileFile& profile, const char* section, const QWidget* dialog);
 void LoadPalette(const ProfileFile& profile, ColorButtonGrid& palette);
 void StorePalette(ProfileFile& profile, const ColorButtonGrid& palette);

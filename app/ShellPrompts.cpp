@@ -30,26 +30,21 @@ void QtShellPrompts::ShowMessage(const QString& text) {
     box.exec();
 }
 
-PromptAnswer QtShellPrompts::AskSave(const QString& text, bool withCancel) {
+PromptAnswer QtShellPrompts::AskSave(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(AppTitle), text, QMessageBox::NoButton, owner_);
     QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-    QPushButton* cancel = nullptr;
-    if (withCancel) {
-        cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
-        box.setEscapeButton(cancel);
-    } else {
-        box.setEscapeButton(no);
-    }
+    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setEscapeButton(cancel);
     box.setDefaultButton(yes);
     box.exec();
     if (box.clickedButton() == yes) {
         return PromptAnswer::Yes;
     }
-    if (withCancel && box.clickedButton() != no) {
-        return PromptAnswer::Cancel;
+    if (box.clickedButton() == no) {
+        return PromptAnswer::No;
     }
-    return PromptAnswer::No;
+    return PromptAnswer::Cancel;
 }
 
 PromptAnswer QtShellPrompts::AskRestore(const QString& text) {
@@ -153,6 +148,6 @@ bool QtShellPrompts::WriteClipboardPicture(const RasterImage& picture) {
     return true;
 }
 
-void QtShellPrompts::OpenWithShell(const QString& fileOrUrl, bool isUrl) {
-    QDesktopServices::openUrl(isUrl ? QUrl(fileOrUrl) : QUrl::fromLocalFile(fileOrUrl));
+bool QtShellPrompts::OpenWithShell(const QString& fileOrUrl, bool isUrl) {
+    return QDesktopServices::openUrl(isUrl ? QUrl(fileOrUrl) : QUrl::fromLocalFile(fileOrUrl));
 }

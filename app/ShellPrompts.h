@@ -19,8 +19,8 @@ public:
 
     // Message box captioned "ヌリモコ" with an OK button.
     virtual void ShowMessage(const QString& text) = 0;
-    // The save question with はい / いいえ, and キャンセル when `withCancel`.
-    virtual PromptAnswer AskSave(const QString& text, bool withCancel) = 0;
+    // The save question with はい, いいえ and キャンセル; Esc and the close box mean キャンセル.
+    virtual PromptAnswer AskSave(const QString& text) = 0;
     // The offer of a recovery copy at start-up: はい (the default button) or いいえ.
     virtual PromptAnswer AskRestore(const QString& text) = 0;
     // An open dialog for an existing file; empty when cancelled.
@@ -37,8 +37,8 @@ public:
     virtual ResultCode ReadClipboardPicture(RasterImage& picture) = 0;
     // Puts a picture on the clipboard; false when that failed.
     virtual bool WriteClipboardPicture(const RasterImage& picture) = 0;
-    // Opens a file or web address with the desktop's default program; failures are not reported.
-    virtual void OpenWithShell(const QString& fileOrUrl, bool isUrl) = 0;
+    // Opens a file or web address with the desktop's default program; false when nothing could open it.
+    virtual bool OpenWithShell(const QString& fileOrUrl, bool isUrl) = 0;
 };
 
 // The extension of a file-dialog filter entry that names exactly one, as "png" of "PNGﾌｧｲﾙ (*.png)";
@@ -49,7 +49,7 @@ class QtShellPrompts : public ShellPrompts {
 public:
     explicit QtShellPrompts(QWidget* owner) : owner_(owner) {}
     void ShowMessage(const QString& text) override;
-    PromptAnswer AskSave(const QString& text, bool withCancel) override;
+    PromptAnswer AskSave(const QString& text) override;
     PromptAnswer AskRestore(const QString& text) override;
     QString OpenFileName(const QString& filter) override;
     QString SaveFileName(const QString& defaultName, const QString& defaultExtension,
@@ -59,7 +59,7 @@ public:
     void ShowAbout() override;
     ResultCode ReadClipboardPicture(RasterImage& picture) override;
     bool WriteClipboardPicture(const RasterImage& picture) override;
-    void OpenWithShell(const QString& fileOrUrl, bool isUrl) override;
+    bool OpenWithShell(const QString& fileOrUrl, bool isUrl) override;
 
 private:
     // Hides a finished dialog and repaints the window it covered before the caller's work goes on.

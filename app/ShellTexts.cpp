@@ -77,6 +77,10 @@ QString ManualPath(const QString& executablePath) {
     return QStringLiteral("%1/%2").arg(folder, QString::fromUtf8(ShellText::ManualFileName));
 }
 
+QString ManualNotOpenedText(const QString& path) {
+    return QStringLiteral("説明書を開けませんでした。\n%1").arg(path);
+}
+
 QString GroupThousands(long long value) {
     const bool negative = value < 0;
     QString digits = QString::number(negative ? -value : value);

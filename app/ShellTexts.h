@@ -24,7 +24,13 @@ inline constexpr const char* RecoveryOffer = "前回正しく終了しなかっ�
 inline constexpr const char* RecoveredStatus = "前回の絵を復元しました。";
 inline constexpr const char* RecoveredFromStatus = "前回の絵を復元しました。元のファイル: %1";
 inline constexpr const char* RecoveryWriteFailed = "復元用の控えを書き込めませんでした。";
-inline constexpr const char* HomepageUrl = "https://nurimoko.example.org/";
+// The maker's homepage, given when the program is built (NURIMOKO_HOMEPAGE_URL); without one the menu has
+// no ホームページ... entry rather than one that leads nowhere.
+#ifdef NURIMOKO_HOMEPAGE_URL
+inline constexpr const char* HomepageUrl = NURIMOKO_HOMEPAGE_URL;
+#else
+inline constexpr const char* HomepageUrl = "";
+#endif
 
 inline constexpr const char* PaintOpenFilter = "MBファイル (*.mb)|*.mb|すべてのﾌｧｲﾙ (*.*)|*.*||";
 inline constexpr const char* PaintSaveFilter = "MBファイル (*.mb)|*.mb|すべてのファイル (*.*)|*.*||";
@@ -51,5 +57,7 @@ QString OpenErrorText(ResultCode code);
 QString QtFileFilter(const char* filter);
 // "%s/%s" of the executable's folder and the manual's file name.
 QString ManualPath(const QString& executablePath);
+// The message when the manual cannot be opened, naming the file.
+QString ManualNotOpenedText(const QString& path);
 // 1234567 as "1,234,567".
 QString GroupThousands(long long value);

@@ -17,9 +17,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <algorithm>
 
+#include "persistence/Bmp.h"
 #include "persistence/PictureFile.h"
+#include "toolbox/CaptionGroupBox.h"
 #include "toolbox/DialogUnits.h"
 #include "toolbox/PaintedFrame.h"
 #include "toolbox/RasterImageQt.h"
@@ -45,6 +49,36 @@ protected:
 
 private:
     std::function<QColor()> colour_;
+};
+
+// A direction radio of the gradient and rainbow rows, drawn as a small toggle button with its arrow in the
+// middle. The whole box takes the click, and the boxes stand apart, so each arrow is easy to aim at; the
+// usual indicator with the arrow beside it made "→○←" read as if the circle belonged to the next arrow.
+class DirectionRadio : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+    QSize sizeHint() const override {
+        const QFontMetrics metrics(font());
+        return QSize(metrics.horizontalAdvance(text()) + 8, metrics.height());
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        option.initFrom(this);
+        option.text = text();
+        option.state |= isChecked() ? QStyle::State_On : QStyle::State_Off;
+        if (isDown() || isChecked()) {
+            option.state |= QStyle::State_Sunken;
+        } else {
+            option.state |= QStyle::State_Raised;
+        }
+        painter.drawControl(QStyle::CE_PushButton, option);
+    }
 };
 
 // The clipboard's picture; -31 when it holds none.
@@ -94,7 +128,7 @@ void CDlgBackground::BuildControls() {
     setFixedSize(du.X(184), du.Y(208));
 
     auto group = [&](const char* title, QRect where) {
-        auto* box = new QGroupBox(Utf8(title), this);
+        auto* box = new CaptionGroupBox(Utf8(title), this);
         box->setGeometry(where);
         box->setAttribute(Qt::WA_TransparentForMouseEvents);
     };
@@ -143,15 +177,22 @@ void CDlgBackground::BuildControls() {
     colourButton(1032, "gra1", du.Rect(108, 69, 24, 16));
     colourButton(1033, "gra2", du.Rect(134, 69, 24, 16));
     label("色２", du.Rect(160, 74, 14, 8));
-    radioSet({{1050, "↓", du.Rect(96, 86, 20, 10)},
-              {1051, "↑", du.Rect(117, 86, 20, 10)},
-              {1053, "→", du.Rect(138, 86, 19, 10)},
-              {1052, "←", du.Rect(157, 86, 19, 10)}});
+    // The two direction rows: four boxes of the same width with a gap between them.
+    auto directions = [&](int y, std::initializer_list<std::pair<int, const char*>> arrows) {
+        auto* set = new QButtonGroup(this);
+        set->setExclusive(true);
+        int x = 93;
+        for (const auto& [id, text] : arrows) {
+            auto* r = new DirectionRadio(Utf8(text), this);
+            r->setObjectName(QString::number(id));
+            r->setGeometry(du.Rect(x, y, 19, 10));
+            set->addButton(r, id);
+            x += 21;
+        }
+    };
+    directions(86, {{1050, "↓"}, {1051, "↑"}, {1053, "→"}, {1052, "←"}});
     push("1042", "虹色", du.Rect(93, 102, 56, 22), &CDlgBackground::GenerateRainbow);
-    radioSet({{1043, "↓", du.Rect(96, 125, 20, 10)},
-              {1044, "↑", du.Rect(117, 125, 20, 10)},
-              {1046, "→", du.Rect(138, 125, 17, 10)},
-              {1045, "←", du.Rect(157, 125, 23, 10)}});
+    directions(125, {{1043, "↓"}, {1044, "↑"}, {1046, "→"}, {1045, "←"}});
     push("1036", "画像ファイル\nから", du.Rect(93, 141, 56, 21), &CDlgBackground::LoadFromFile);
     push("1037", "クリップボード\nから", du.Rect(93, 163, 56, 21), &CDlgBackground::LoadFromClipboardCommand);
 
@@ -439,11 +480,10 @@ void CDlgBackground::mousePressEvent(QMouseEvent* event) {
 void CDlgBackground::closeEvent(QCloseEvent* event) {
     // The close box only puts the dialog away; the view's menu brings it back.
     event->ignore();
-    showMinimized();
     hide();
 }
 
 void CDlgBackground::reject() {
-    showMinimized();
+    // Esc hides the window alone; minimising it would take the main window down with it.
     hide();
 }

@@ -14,7 +14,9 @@
 
 #include "brushes/RandomSource.h"
 #include "brushes/ToolBoxBars.h"
+#include "toolbox/BarValueTip.h"
 #include "toolbox/CDlgColorButtonOperation.h"
+#include "toolbox/CaptionGroupBox.h"
 #include "toolbox/ColourImages.h"
 #include "toolbox/DialogUnits.h"
 #include "toolbox/KindButton.h"
@@ -83,7 +85,7 @@ void CDlgToolBox::BuildControls() {
     setFixedSize(du.X(159), du.Y(285));
 
     auto group = [&](const char* id, const char* title, QRect where) {
-        auto* box = new QGroupBox(Utf8(title), this);
+        auto* box = new CaptionGroupBox(Utf8(title), this);
         if (id) {
             box->setObjectName(QString::fromLatin1(id));
         }
@@ -110,14 +112,16 @@ void CDlgToolBox::BuildControls() {
         b->setSingleStep(1);
         b->setPageStep(2);
         connect(b, &QScrollBar::valueChanged, this, [this, id](int position) { ApplyBar(id, position); });
+        ShowValueInToolTip(b);
         return b;
     };
-    label("1035", "ブラシサイズ", du.Rect(59, 74, 40, 8));
-    bar(BrushSizeBar, du.Rect(100, 74, 48, 9));
-    label("1040", "絵の具粒子\nサイズ", du.Rect(59, 83, 38, 14));
-    bar(ParticleSizeBar, du.Rect(100, 86, 48, 9));
-    label("1036", "密度", du.Rect(59, 99, 14, 8));
-    bar(DensityBar, du.Rect(100, 98, 48, 9));
+    // The size rows: one line each, the labels wide enough for "絵の具粒子サイズ", the bars beside them.
+    label("1035", "ブラシサイズ", du.Rect(57, 74, 50, 8));
+    bar(BrushSizeBar, du.Rect(108, 74, 41, 9));
+    label("1040", "絵の具粒子サイズ", du.Rect(57, 86, 50, 8));
+    bar(ParticleSizeBar, du.Rect(108, 86, 41, 9));
+    label("1036", "密度", du.Rect(57, 98, 50, 8));
+    bar(DensityBar, du.Rect(108, 98, 41, 9));
     label(nullptr, "透明度", du.Rect(53, 131, 20, 8));
     bar(TransparencyBar, du.Rect(102, 130, 46, 9));
     label(nullptr, "ハイライト強度", du.Rect(53, 141, 45, 8));
@@ -670,11 +674,10 @@ void CDlgToolBox::mouseMoveEvent(QMouseEvent* event) {
 void CDlgToolBox::closeEvent(QCloseEvent* event) {
     // The close box only puts the tool box away; the view's menu brings it back.
     event->ignore();
-    showMinimized();
     hide();
 }
 
 void CDlgToolBox::reject() {
-    showMinimized();
+    // Esc hides the window alone; minimising it would take the main window down with it.
     hide();
 }

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,6 +18,9 @@
 #include "QtTestApp.h"
 #include "app/CommandIds.h"
 #include "app/LockKeys.h"
+#include "dialogs/CDlgBackground.h"
+#include "persistence/UndoJournal.h"
+#include "toolbox/CDlgToolBox.h"
 
 namespace {
 
@@ -61,6 +65,8 @@ TEST_F(MainFrame, MenusCarryTheCaptionsPromptsAndTips) {
     EXPECT_TRUE(view[0]->isChecked());
     EXPECT_EQ(frame->Action(Cmd::ZoomIn)->statusTip(), QString());
     EXPECT_EQ(frame->Action(Cmd::Manual)->statusTip(), QStringLiteral("「ヌリモコ」の説明書を開きます。"));
+    // The homepage entry is there only when the program knows an address to go to.
+    EXPECT_EQ(frame->Action(Cmd::Homepage)->isVisible(), frame->View()->IsCommandEnabled(Cmd::Homepage));
 }
 
 TEST_F(MainFrame, AcceleratorsAreBound) {
@@ -152,6 +158,78 @@ TEST_F(MainFrame, CloseAsksTheViewAndCancelKeepsTheFrameOpen) {
     frame->Action(Cmd::AppExit)->trigger();
     EXPECT_FALSE(frame->isVisible());
     EXPECT_EQ(prompts->saveQuestions, 2);
+}
+
+class MainFrameWithToolWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestApp();
+        ViewOptions options;
+        options.undoFolder = dir.filePath(QStringLiteral("UNDO"));
+        options.settingsPath = dir.filePath(QStringLiteral("nurimoko.ini"));
+        frame = std::make_unique<CMainFrame>(options);
+        auto fake = std::make_unique<FakePrompts>();
+        prompts = fake.get();
+        frame->View()->SetPrompts(std::move(fake));
+        frame->resize(1000, 700);
+        frame->InitialUpdateFrame();
+        frame->show();
+        QApplication::processEvents();
+    }
+    void Key(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QWidget* target = window->focusWidget() ? window->focusWidget() : window;
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+        QApplication::sendEvent(target, &release);
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<CMainFrame> frame;
+    FakePrompts* prompts = nullptr;
+};
+
+TEST_F(MainFrameWithToolWindows, TheMainWindowsKeysWorkWhileAToolWindowHasTheFocus) {
+    COvaneView* view = frame->View();
+    QWidget* toolWindows[] = {view->ToolBox(), view->CanvasDialog()};
+    for (QWidget* window : toolWindows) {
+        SCOPED_TRACE(window->windowTitle().toStdString());
+        ASSERT_TRUE(window->isVisible());
+        window->activateWindow();
+        QApplication::processEvents();
+        ASSERT_EQ(QApplication::activeWindow(), window);
+
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 50), QPointF(50, 50), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(50, 50), QPointF(50, 50), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &release);
+        const std::size_t strokes = view->Journal()->Entries().size();
+        ASSERT_GE(strokes, 2u);
+        const int position = view->Journal()->Position();
+        frame->UpdateCommandUI();
+
+        Key(window, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(view->Journal()->Position(), position - 1);
+        Key(window, Qt::Key_Y, Qt::ControlModifier);
+        EXPECT_EQ(view->Journal()->Position(), position);
+        Key(window, Qt::Key_Backspace, Qt::AltModifier);
+        EXPECT_EQ(view->Journal()->Position(), position - 1);
+        Key(window, Qt::Key_Y, Qt::ControlModifier);
+
+        const std::size_t dialogs = prompts->saveDialogs.size();
+        prompts->savePath.clear();
+        Key(window, Qt::Key_S, Qt::ControlModifier);
+        EXPECT_EQ(prompts->saveDialogs.size(), dialogs + 1);
+        const qsizetype opened = prompts->openFilters.size();
+        Key(window, Qt::Key_O, Qt::ControlModifier);
+        EXPECT_EQ(prompts->openFilters.size(), opened + 1);
+        prompts->askedWidth = -1;
+        view->SetModifiedFlag(false);
+        Key(window, Qt::Key_N, Qt::ControlModifier);
+        EXPECT_NE(prompts->askedWidth, -1);
+    }
 }
 
 TEST(LockKeys, ReadFromTheKeyboardLights) {

@@ -276,24 +276,9 @@ TEST_F(CanvasView, CloseQueryWithCancelKeepsEverything) {
     Drag(QPoint(100, 100), QPoint(140, 100));
     prompts->saveAnswers = {PromptAnswer::Cancel};
     EXPECT_EQ(view->OnCloseQuery(), 1);
-    EXPECT_TRUE(prompts->lastQuestionHadCancel);
     EXPECT_EQ(prompts->messages.last(), QStringLiteral("変更内容をMBファイルに保存しますか？"));
     EXPECT_TRUE(view->Modified());
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("nurimoko.ini"))));
-}
-
-TEST_F(CanvasView, CloseQueryYesAlwaysAsksForANameAndGoesOnWhenThatIsCancelled) {
-    Drag(QPoint(100, 100), QPoint(140, 100));
-    prompts->savePath = dir.filePath(QStringLiteral("first.mb"));
-    view->OnCommand(Cmd::FileSave);
-    ASSERT_EQ(view->CurrentPath(), dir.filePath(QStringLiteral("first.mb")));
-    Drag(QPoint(200, 200), QPoint(240, 200));
-    prompts->saveAnswers = {PromptAnswer::Yes};
-    prompts->savePath.clear(); // the save dialog is cancelled
-    const std::size_t dialogsBefore = prompts->saveDialogs.size();
-    EXPECT_EQ(view->OnCloseQuery(), 0);
-    EXPECT_EQ(prompts->saveDialogs.size(), dialogsBefore + 1);
-    EXPECT_TRUE(view->CurrentPath().isEmpty());
 }
 
 TEST_F(CanvasView, UnmodifiedCloseDoesNotAsk) {

@@ -9,6 +9,7 @@
 #include "ViewFixture.h"
 #include "app/CommandIds.h"
 #include "engine/MemoryLimit.h"
+#include "app/ShellTexts.h"
 #include "persistence/Bmp.h"
 #include "persistence/PictureFile.h"
 #include "persistence/UndoJournal.h"
@@ -47,13 +48,33 @@ TEST_F(DocumentCommands, NewAsksForTheSizeStartingFromTheCurrentOne) {
     EXPECT_EQ(view->DisplayImage().PixelAt(0, 0)[0], 255);
 }
 
+TEST_F(DocumentCommands, EveryNewCanvasTakesAFreshCaption) {
+    RasterImage picture;
+    ASSERT_EQ(picture.CreateRgb(16, 8), Result::Success);
+    ASSERT_EQ(SaveBmpFile(picture, Path("small.bmp").toStdString()), Result::Success);
+    prompts->openPath = Path("small.bmp");
+    prompts->clipboardCode = Result::Success;
+    prompts->clipboardPicture = picture;
+    prompts->newImageOk = true;
+    prompts->newWidth = 100;
+    prompts->newHeight = 50;
+    for (const int command : {Cmd::FileNew, Cmd::FileNewFromImage, Cmd::FileNewFromClipboard}) {
+        SCOPED_TRACE(command);
+        prompts->savePath = Path("named.mb");
+        view->OnCommand(Cmd::FileSaveAs);
+        ASSERT_EQ(view->Caption(), Path("named.mb"));
+        view->OnCommand(command);
+        EXPECT_EQ(view->Caption(), QStringLiteral("ヌリモコ"));
+        EXPECT_TRUE(view->CurrentPath().isEmpty());
+    }
+}
+
 TEST_F(DocumentCommands, NewCancelledChangesNothing) {
     PaintSomething();
     prompts->newImageOk = false;
     const int count = view->Canvas().store->Count();
     view->OnCommand(Cmd::FileNew);
     EXPECT_EQ(prompts->saveQuestions, 1); // the painting was modified
-    EXPECT_FALSE(prompts->lastQuestionHadCancel);
     EXPECT_EQ(view->Canvas().store->Count(), count);
     EXPECT_TRUE(view->Modified());
 }
@@ -275,15 +296,18 @@ TEST_F(DocumentCommands, PaintingsOfAnySizeAndHeightOpenAndSaveBackUnchanged) {
     }
 }
 
-TEST_F(DocumentCommands, CancelledOpenStillRestartsTheHistory) {
+TEST_F(DocumentCommands, CancelledOpenKeepsThePaintingAndItsHistory) {
     PaintSomething();
     ASSERT_TRUE(view->IsCommandEnabled(Cmd::EditUndo));
+    const std::size_t entries = view->Journal()->Entries().size();
+    const std::int32_t metaballs = view->Canvas().store->Count();
     prompts->openPath.clear();
     view->OnCommand(Cmd::FileOpen);
-    EXPECT_FALSE(view->IsCommandEnabled(Cmd::EditUndo));
-    EXPECT_EQ(view->Journal()->Entries().size(), 1u);
-    // The painting itself stays.
-    EXPECT_GT(view->Canvas().store->Count(), 0);
+    EXPECT_TRUE(view->IsCommandEnabled(Cmd::EditUndo));
+    EXPECT_EQ(view->Journal()->Entries().size(), entries);
+    EXPECT_EQ(view->Canvas().store->Count(), metaballs);
+    view->OnCommand(Cmd::EditUndo);
+    EXPECT_TRUE(view->IsCommandEnabled(Cmd::EditRedo));
 }
 
 TEST_F(DocumentCommands, NewFromABmpOrPngFileTakesItsSizeAndPixels) {
@@ -394,12 +418,66 @@ TEST_F(DocumentCommands, PicturesAreTheRenderedCanvasAndCopyFailureIsReported) {
     EXPECT_TRUE(prompts->messages.isEmpty());
 }
 
-TEST_F(DocumentCommands, ManualAndHomepageGoToTheShell) {
+TEST_F(DocumentCommands, TheManualOpensOrAMessageNamesItsFile) {
+    struct Case {
+        const char* name;
+        bool fileExists;
+        bool shellOpens;
+        bool opened;
+    };
+    const QString manual = Path("「ヌリモコ」説明書.pdf");
+    for (const Case& c : {Case{"there", true, true, true}, Case{"missing", false, true, false},
+                          Case{"nothing opens it", true, false, false}}) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(manual);
+        if (c.fileExists) {
+            WriteFile(manual, QByteArray("%PDF-1.4\n"));
+        }
+        ViewOptions options;
+        options.undoFolder = Path("UNDO2");
+        options.createDialogs = false;
+        options.manualPath = manual;
+        COvaneView other(nullptr, options);
+        auto fake = std::make_unique<FakePrompts>();
+        FakePrompts* asked = fake.get();
+        other.SetPrompts(std::move(fake));
+        asked->shellOpens = c.shellOpens;
+        other.OnCommand(Cmd::Manual);
+        EXPECT_EQ(asked->shellOpened.size(), c.fileExists ? 1 : 0);
+        if (c.opened) {
+            EXPECT_TRUE(asked->messages.isEmpty());
+        } else {
+            ASSERT_EQ(asked->messages.size(), 1);
+            EXPECT_TRUE(asked->messages[0].startsWith(QStringLiteral("説明書を開けませんでした。")));
+            EXPECT_TRUE(asked->messages[0].contains(manual));
+        }
+    }
+    // The manual's place by default: beside the program.
     view->OnCommand(Cmd::Manual);
-    view->OnCommand(Cmd::Homepage);
-    ASSERT_EQ(prompts->shellOpened.size(), 2);
-    EXPECT_TRUE(prompts->shellOpened[0].endsWith(QStringLiteral("/「ヌリモコ」説明書.pdf")));
-    EXPECT_TRUE(prompts->shellOpened[1].startsWith(QStringLiteral("https://")));
+    ASSERT_FALSE(prompts->messages.isEmpty());
+    EXPECT_TRUE(prompts->messages.last().endsWith(QStringLiteral("/「ヌリモコ」説明書.pdf")));
+}
+
+TEST_F(DocumentCommands, TheHomepageCommandExistsOnlyWithAnAddress) {
+    EXPECT_EQ(view->IsCommandEnabled(Cmd::Homepage), !QString::fromUtf8(ShellText::HomepageUrl).isEmpty());
+    for (const char* address : {"", "https://example.com/nurimoko/"}) {
+        SCOPED_TRACE(address);
+        ViewOptions options;
+        options.undoFolder = Path("UNDO2");
+        options.createDialogs = false;
+        options.homepageUrl = QString::fromUtf8(address);
+        COvaneView other(nullptr, options);
+        auto fake = std::make_unique<FakePrompts>();
+        FakePrompts* asked = fake.get();
+        other.SetPrompts(std::move(fake));
+        other.OnCommand(Cmd::Homepage);
+        const bool has = address[0] != '\0';
+        EXPECT_EQ(other.IsCommandEnabled(Cmd::Homepage), has);
+        EXPECT_EQ(asked->shellOpened, has ? QStringList{QString::fromUtf8(address)} : QStringList{});
+    }
+}
+
+TEST_F(DocumentCommands, InformationAndAboutShowTheirDialogs) {
     view->OnCommand(Cmd::Information);
     view->OnCommand(Cmd::About);
     EXPECT_EQ(prompts->informationShown, 1);

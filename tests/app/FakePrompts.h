@@ -17,10 +17,9 @@ public:
     QStringList messages;
     int saveQuestions = 0;
     std::deque<PromptAnswer> saveAnswers; // empty: いいえ
-    bool lastQuestionHadCancel = false;
     QStringList restoreQuestions;
     std::deque<PromptAnswer> restoreAnswers; // empty: はい, the default button
-    QString openPath; // empty: the open dialog is cancelled
+    QString openPath;                        // empty: the open dialog is cancelled
     QStringList openFilters;
     QString savePath; // empty: the save dialog is cancelled
     std::vector<SaveDialogCall> saveDialogs;
@@ -38,9 +37,8 @@ public:
     int aboutShown = 0;
 
     void ShowMessage(const QString& text) override { messages << text; }
-    PromptAnswer AskSave(const QString& text, bool withCancel) override {
+    PromptAnswer AskSave(const QString& text) override {
         ++saveQuestions;
-        lastQuestionHadCancel = withCancel;
         messages << text;
         if (saveAnswers.empty()) {
             return PromptAnswer::No;
@@ -92,5 +90,9 @@ public:
         copiedPicture = picture;
         return true;
     }
-    void OpenWithShell(const QString& fileOrUrl, bool) override { shellOpened << fileOrUrl; }
+    bool shellOpens = true; // false: nothing on the desktop can open what is asked
+    bool OpenWithShell(const QString& fileOrUrl, bool) override {
+        shellOpened << fileOrUrl;
+        return shellOpens;
+    }
 };

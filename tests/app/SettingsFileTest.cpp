@@ -128,16 +128,57 @@ TEST_F(SettingsFileTest, WrittenAtCloseAndRestoredAtTheNextStart) {
     EXPECT_FLOAT_EQ(next.Cell(0, 2).hue, 1.0f);
 }
 
-TEST_F(SettingsFileTest, AMissingFileStartsHiddenWithTheDefaultPalette) {
-    toolBox->show();
+TEST_F(SettingsFileTest, AMissingFileOpensBothBesideTheCanvasWithTheDefaultPalette) {
+    // The part of the screen below the main window's menu and tool bar.
+    const QRect free(0, 88, 1920, 992);
     ColorButtonGrid palette = DefaultPalette();
     SettingsFile::Read(folder.filePath(QStringLiteral("none.ini")), toolBox.get(), canvas.get(), &palette,
-                       Screen);
-    EXPECT_FALSE(toolBox->isVisible());
-    EXPECT_TRUE(toolBox->isMinimized());
-    EXPECT_EQ(toolBox->frameGeometry().topLeft(), QPoint(0, 0));
+                       Screen, free);
+    const QRect tool = toolBox->frameGeometry();
+    const QRect other = canvas->frameGeometry();
+    EXPECT_TRUE(toolBox->isVisible());
+    EXPECT_TRUE(canvas->isVisible());
+    EXPECT_FALSE(toolBox->isMinimized());
+    EXPECT_EQ(tool.right(), free.right());
+    EXPECT_EQ(tool.top(), free.top());
+    EXPECT_EQ(other.right() + 1, tool.left());
+    EXPECT_EQ(other.top(), free.top());
     EXPECT_EQ(palette.Cell(7, 0).used, 1);
     EXPECT_EQ(palette.Cell(3, 1).used, 0);
+}
+
+TEST(SettingsFilePlaces, FirstStartPlacesStayInTheFreeAreaWithoutOverlapping) {
+    struct Case {
+        const char* name;
+        QRect area;
+        bool sideBySide; // else the canvas dialog goes under the tool box
+    };
+    const QSize tool(280, 520);
+    const QSize other(320, 380);
+    for (const Case& c : {Case{"wide screen", QRect(0, 88, 1920, 992), true},
+                          Case{"screen away from the origin", QRect(1920, 150, 1280, 874), true},
+                          Case{"narrow and tall", QRect(0, 60, 500, 1100), false}}) {
+        SCOPED_TRACE(c.name);
+        const SettingsFile::FirstStartPlaces places = SettingsFile::PlacesBeside(c.area, tool, other);
+        const QRect t(places.toolBox, tool);
+        const QRect o(places.canvasDialog, other);
+        EXPECT_TRUE(c.area.contains(t));
+        EXPECT_TRUE(c.area.contains(o));
+        EXPECT_FALSE(t.intersects(o));
+        EXPECT_EQ(t.right(), c.area.right());
+        EXPECT_EQ(t.top(), c.area.top());
+        if (c.sideBySide) {
+            EXPECT_EQ(o.right() + 1, t.left());
+            EXPECT_EQ(o.top(), c.area.top());
+        } else {
+            EXPECT_EQ(o.top(), t.bottom() + 1);
+        }
+    }
+    // An area too small for both keeps each one inside it as far as it goes.
+    const QRect tiny(0, 50, 400, 300);
+    const SettingsFile::FirstStartPlaces places = SettingsFile::PlacesBeside(tiny, tool, other);
+    EXPECT_EQ(places.toolBox, QPoint(tiny.right() + 1 - tool.width(), tiny.top()));
+    EXPECT_EQ(places.canvasDialog, QPoint(tiny.left(), tiny.top()));
 }
 
 TEST_F(SettingsFileTest, PositionsArePulledBackOntoTheScreen) {

@@ -2,8 +2,11 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWindow>
+#include <functional>
 
 #include "ViewFixture.h"
 #include "app/CommandIds.h"
@@ -28,20 +31,62 @@ protected:
     const std::uint8_t* Shown(int x, int y) { return view->DisplayImage().PixelAt(x, y); }
 };
 
-TEST_F(ViewWithDialogs, WithoutSettingsBothDialogsStartHiddenAndToggleFromTheMenu) {
-    EXPECT_FALSE(view->IsCommandChecked(Cmd::ShowToolBox));
-    EXPECT_FALSE(view->IsCommandChecked(Cmd::ShowCanvasDialog));
-    view->OnCommand(Cmd::ShowToolBox);
-    EXPECT_TRUE(view->ToolBox()->isVisible());
+TEST_F(ViewWithDialogs, OnAFirstStartBothDialogsOpenAsToolWindowsOfTheMainWindow) {
+    for (QWidget* dialog :
+         {static_cast<QWidget*>(view->ToolBox()), static_cast<QWidget*>(view->CanvasDialog())}) {
+        SCOPED_TRACE(dialog->windowTitle().toStdString());
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_FALSE(dialog->isMinimized());
+        EXPECT_EQ(dialog->windowType(), Qt::Tool);
+        ASSERT_NE(dialog->windowHandle(), nullptr);
+        EXPECT_EQ(dialog->windowHandle()->transientParent(), view->window()->windowHandle());
+    }
     EXPECT_TRUE(view->IsCommandChecked(Cmd::ShowToolBox));
-    view->OnCommand(Cmd::ShowToolBox);
-    EXPECT_FALSE(view->ToolBox()->isVisible());
-    EXPECT_FALSE(view->IsCommandChecked(Cmd::ShowToolBox));
+    EXPECT_TRUE(view->IsCommandChecked(Cmd::ShowCanvasDialog));
+}
 
-    // Restoring the canvas dialog gives it a fresh copy of the canvas's background.
+TEST_F(ViewWithDialogs, HidingAToolWindowHidesItAloneAndTheMenuBringsItBack) {
+    struct Way {
+        const char* name;
+        std::function<void(QWidget*)> hide;
+    };
+    const Way ways[] = {
+        {"menu",
+         [this](QWidget* d) {
+             view->OnCommand(d == view->ToolBox() ? Cmd::ShowToolBox : Cmd::ShowCanvasDialog);
+         }},
+        {"Esc",
+         [](QWidget* d) {
+             QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+             QApplication::sendEvent(d, &esc);
+         }},
+        {"close box", [](QWidget* d) { d->close(); }},
+    };
+    for (const Way& way : ways) {
+        for (QWidget* dialog :
+             {static_cast<QWidget*>(view->ToolBox()), static_cast<QWidget*>(view->CanvasDialog())}) {
+            SCOPED_TRACE(std::string(way.name) + " / " + dialog->windowTitle().toStdString());
+            QWidget* other = dialog == view->ToolBox() ? static_cast<QWidget*>(view->CanvasDialog())
+                                                       : static_cast<QWidget*>(view->ToolBox());
+            const int command = dialog == view->ToolBox() ? Cmd::ShowToolBox : Cmd::ShowCanvasDialog;
+            ASSERT_TRUE(view->IsCommandChecked(command));
+            way.hide(dialog);
+            EXPECT_FALSE(dialog->isVisible());
+            // Hidden, never minimised: a window manager minimises the main window with it.
+            EXPECT_FALSE(dialog->windowState().testFlag(Qt::WindowMinimized));
+            EXPECT_FALSE(view->window()->windowState().testFlag(Qt::WindowMinimized));
+            EXPECT_TRUE(view->isVisible());
+            EXPECT_TRUE(other->isVisible());
+            EXPECT_FALSE(view->IsCommandChecked(command));
+            view->OnCommand(command);
+            EXPECT_TRUE(dialog->isVisible());
+            EXPECT_TRUE(view->IsCommandChecked(command));
+        }
+    }
+    // Showing the canvas dialog again gives it a fresh copy of the canvas's background.
+    view->OnCommand(Cmd::ShowCanvasDialog);
     view->CanvasDialog()->WorkingImage().Fill(1, 2, 3);
     view->OnCommand(Cmd::ShowCanvasDialog);
-    EXPECT_TRUE(view->IsCommandChecked(Cmd::ShowCanvasDialog));
     EXPECT_EQ(view->CanvasDialog()->WorkingImage().data, view->Canvas().backgroundImage.data);
 }
 
@@ -168,7 +213,7 @@ TEST_F(ViewWithDialogs, PolylineCollectsClicksAndPaintsAtTheDoubleClick) {
 }
 
 TEST_F(ViewWithDialogs, CloseWritesTheSettingsAndDestroysTheDialogs) {
-    view->OnCommand(Cmd::ShowToolBox);
+    view->OnCommand(Cmd::ShowCanvasDialog);
     EXPECT_EQ(view->OnCloseQuery(), 0);
     EXPECT_EQ(view->ToolBox(), nullptr);
     EXPECT_EQ(view->CanvasDialog(), nullptr);

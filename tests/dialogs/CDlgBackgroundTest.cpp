@@ -281,15 +281,55 @@ TEST_F(CanvasDialog, PresetSwatchesSetTheGridColourOnly) {
     EXPECT_EQ(face.pixelColor(face.width() / 2, face.height() / 2), second);
 }
 
-TEST_F(CanvasDialog, CloseBoxMinimisesAndHides) {
+TEST_F(CanvasDialog, CloseBoxHidesWithoutMinimising) {
     dialog->show();
     dialog->close();
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_TRUE(dialog->isMinimized());
+    EXPECT_FALSE(dialog->isMinimized());
 }
 
 TEST_F(CanvasDialog, WithoutAWorkingPictureNothingIsHandedToTheView) {
     dialog->SetWorkingImage(RasterImage());
     Button(1040)->click();
     EXPECT_EQ(view.canvasDialog, (Messages{101, 102}));
+}
+
+namespace {
+
+void Click(QWidget* widget, QPoint at) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), widget->mapToGlobal(QPointF(at)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), widget->mapToGlobal(QPointF(at)),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+} // namespace
+
+// Each direction arrow has a box of its own that takes the click anywhere in it, apart from its
+// neighbours, so aiming at → never picks ↑.
+TEST_F(CanvasDialog, EveryDirectionArrowHasRoomToAimAt) {
+    const std::vector<std::vector<int>> rows = {{1050, 1051, 1053, 1052}, {1043, 1044, 1046, 1045}};
+    dialog->show();
+    for (const std::vector<int>& row : rows) {
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            SCOPED_TRACE(row[i]);
+            QAbstractButton* radio = Button(row[i]);
+            ASSERT_NE(radio, nullptr);
+            // The whole arrow is shown in its box, and the boxes of a row do not touch.
+            EXPECT_LE(radio->sizeHint().width(), radio->width());
+            if (i + 1 < row.size()) {
+                EXPECT_LT(radio->geometry().right() + 1, Button(row[i + 1])->geometry().left());
+            }
+            const int w = radio->width();
+            const int h = radio->height();
+            for (const QPoint at : {QPoint(1, h / 2), QPoint(w / 2, h / 2), QPoint(w - 2, h / 2)}) {
+                SCOPED_TRACE(at.x());
+                Button(row[(i + 1) % row.size()])->setChecked(true);
+                Click(radio, at);
+                EXPECT_TRUE(radio->isChecked());
+            }
+        }
+    }
 }

@@ -3,10 +3,13 @@
 #include <string>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QScrollBar>
+#include <QToolTip>
 #include <cmath>
 #include <memory>
 
@@ -279,12 +282,12 @@ TEST_F(ToolBox, VariationSpreadsTheHueAroundRed) {
     EXPECT_TRUE(above);
 }
 
-TEST_F(ToolBox, CloseBoxMinimisesAndHidesWithoutDestroying) {
+TEST_F(ToolBox, CloseBoxHidesWithoutMinimisingOrDestroying) {
     box->show();
     ASSERT_TRUE(box->isVisible());
     box->close();
     EXPECT_FALSE(box->isVisible());
-    EXPECT_TRUE(box->isMinimized());
+    EXPECT_FALSE(box->isMinimized());
     EXPECT_EQ(box->SelectedBrushKind(), 0);
     box->showNormal();
     EXPECT_TRUE(box->isVisible());
@@ -314,4 +317,28 @@ TEST_F(ToolBox, PenPressureBoxSitsInThePaintGroupAndStartsOn) {
     EXPECT_TRUE(pressure->isChecked());
     // The box is not a brush setting: nothing is sent and the brush stays the same.
     EXPECT_TRUE(view.toolBox.empty());
+}
+
+// The bars have no number beside them: their value shows in a tool tip as the bar moves and when the
+// mouse rests on it.
+TEST_F(ToolBox, EveryBarShowsItsValueInItsToolTip) {
+    box->SelectBrushKind(static_cast<int>(BrushKind::Heaped)); // a kind with all three size bars
+    box->show();
+    for (const int id : {1026, 1002, 1027, 1004, 1012, 1003, 1009}) {
+        SCOPED_TRACE(id);
+        QScrollBar* bar = box->Bar(id);
+        ASSERT_TRUE(bar->isVisible());
+        bar->setValue(bar->minimum() + 3);
+        QHelpEvent hover(QEvent::ToolTip, QPoint(5, 3), bar->mapToGlobal(QPoint(5, 3)));
+        QApplication::sendEvent(bar, &hover);
+        EXPECT_EQ(QToolTip::text(), QString::number(bar->minimum() + 3));
+        // A step as the arrow or a drag makes it: the tip follows the new value.
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QApplication::processEvents();
+        EXPECT_EQ(QToolTip::text(), QString::number(bar->minimum() + 4));
+        bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QApplication::processEvents();
+        EXPECT_EQ(QToolTip::text(), QString::number(bar->minimum() + 6));
+        QToolTip::hideText();
+    }
 }
