@@ -197,7 +197,10 @@ void COvaneView::OpenStartFile(const QString& path) {
         return;
     }
     if (HasPictureExtension(path.toUtf8().toStdString())) {
-        NewFromImageFile(path);
+        // A painting already there (one restored from a recovery copy) is offered for saving first.
+        if (MaybeSave()) {
+            NewFromImageFile(path);
+        }
     } else {
         OpenCommand(path);
     }

@@ -112,4 +112,28 @@ TEST_F(StartFile, PicturesStartANewCanvasAndFailuresShowTheCommandsMessages) {
     }
 }
 
+// A painting with unsaved changes (one restored from a recovery copy, say) is not thrown away for a picture
+// named on the command line: the save question comes first, and キャンセル keeps the painting.
+TEST_F(StartFile, APictureAsksBeforeItReplacesUnsavedPaint) {
+    view->OnStartTimer();
+    Drag(QPoint(100, 100), QPoint(180, 120));
+    ASSERT_TRUE(view->Modified());
+    const std::int32_t metaballs = view->Canvas().store->Count();
+    RasterImage picture;
+    ASSERT_EQ(picture.CreateRgb(30, 20), Result::Success);
+    ASSERT_EQ(SavePictureFile(picture, Path("sky.bmp").toStdString()), Result::Success);
+
+    prompts->saveAnswers = {PromptAnswer::Cancel};
+    view->OpenStartFile(Path("sky.bmp"));
+    EXPECT_EQ(prompts->saveQuestions, 1);
+    EXPECT_EQ(view->Canvas().width, 1280);
+    EXPECT_EQ(view->Canvas().store->Count(), metaballs);
+    EXPECT_TRUE(view->Modified());
+
+    prompts->saveAnswers = {PromptAnswer::No};
+    view->OpenStartFile(Path("sky.bmp"));
+    EXPECT_EQ(prompts->saveQuestions, 2);
+    EXPECT_EQ(view->Canvas().width, 30);
+}
+
 } // namespace
