@@ -107,7 +107,11 @@ TEST_F(FreehandSpacing, SlowStrokesLayExactlyTheParticlesTheyAlwaysLaid) {
         }
         Send(E::ButtonUp, at.x, at.y);
         EXPECT_EQ(MetaballCount(), r.count);
+#ifndef _WIN32
+        // The recording was made with the GNU C library: another library rounds sin and cos of the
+        // patterns differently in the last bits, so there only the dabs' count is held to it.
         EXPECT_EQ(Fingerprint(DumpMetaballs(canvas)), r.fingerprint);
+#endif
     }
 }
 

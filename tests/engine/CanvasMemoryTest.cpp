@@ -4,25 +4,12 @@
 #include <fstream>
 #include <string>
 
+#include "EngineTestSupport.h"
 #include "engine/PaintCanvas.h"
 
 namespace {
 
-// Resident set size of this process in kB, or -1 where /proc is not available. A Windows build has
-// none (under Wine the file is there but tells about the Linux side of the process).
-long ResidentKb() {
-#ifdef _WIN32
-    return -1;
-#endif
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::stol(line.substr(6));
-        }
-    }
-    return -1;
-}
+using enginetest::ResidentKb;
 
 // Bytes held by the canvas's buffers, from their sizes and capacities.
 std::size_t BufferBytes(const PaintCanvas& canvas) {

@@ -16,17 +16,7 @@ namespace {
 using enginetest::Ball;
 using enginetest::PaintDab;
 
-// Resident set size of this process in kB, or -1 where /proc is not available.
-long ResidentKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::stol(line.substr(6));
-        }
-    }
-    return -1;
-}
+using enginetest::ResidentKb;
 
 // The limit is the machine's physical memory, as the system reports it.
 TEST(MemoryLimit, IsThePhysicalMemoryOfTheMachineUnlessATestSetsIt) {

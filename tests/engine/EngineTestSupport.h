@@ -2,11 +2,30 @@
 // Small builders shared by the engine tests.
 
 #include <cstdint>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "engine/PaintCanvas.h"
 
 namespace enginetest {
+
+// Resident set size of this process in kB, or -1 where /proc is not available. A Windows build has
+// none (under Wine the file is there but tells about the Linux side of the process).
+inline long ResidentKb() {
+#ifdef _WIN32
+    return -1;
+#else
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+#endif
+}
 
 inline Metaball Ball(float x, float y, float z, float inner, float outer, float thickness = 1.0f) {
     Metaball m;
