@@ -88,4 +88,25 @@ private:
 // page, which cannot spell most Japanese names, so the wide command line is read instead.
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
+// The command line as main() takes it, with UTF-8 texts: a tool replaces its own argc and argv with
+// Count() and Values() so that the file names it is given work on every system.
+class Utf8CommandLine {
+public:
+    Utf8CommandLine(int argc, char** argv) : texts(Utf8Arguments(argc, argv)) {
+        for (std::string& text : texts) {
+            pointers.push_back(text.data());
+        }
+        pointers.push_back(nullptr);
+    }
+    Utf8CommandLine(const Utf8CommandLine&) = delete;
+    Utf8CommandLine& operator=(const Utf8CommandLine&) = delete;
+
+    int Count() const { return static_cast<int>(texts.size()); }
+    char** Values() { return pointers.data(); }
+
+private:
+    std::vector<std::string> texts;
+    std::vector<char*> pointers;
+};
+
 } // namespace platform

@@ -168,14 +168,9 @@ int Convert(const std::string& input, const std::string& output, bool antiAliasi
 
 int main(int argc, char** argv) {
     // File names reach the program as UTF-8 on every system.
-    std::vector<std::string> arguments = platform::Utf8Arguments(argc, argv);
-    std::vector<char*> utf8Argv;
-    for (std::string& argument : arguments) {
-        utf8Argv.push_back(argument.data());
-    }
-    utf8Argv.push_back(nullptr);
-    argc = static_cast<int>(arguments.size());
-    argv = utf8Argv.data();
+    platform::Utf8CommandLine commandLine(argc, argv);
+    argc = commandLine.Count();
+    argv = commandLine.Values();
     std::vector<std::string> positional;
     bool info = false;
     bool antiAliasing = true;

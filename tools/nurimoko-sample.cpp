@@ -914,14 +914,9 @@ void List() {
 
 int main(int argc, char** argv) {
     // File names reach the program as UTF-8 on every system.
-    std::vector<std::string> arguments = platform::Utf8Arguments(argc, argv);
-    std::vector<char*> utf8Argv;
-    for (std::string& argument : arguments) {
-        utf8Argv.push_back(argument.data());
-    }
-    utf8Argv.push_back(nullptr);
-    argc = static_cast<int>(arguments.size());
-    argv = utf8Argv.data();
+    platform::Utf8CommandLine commandLine(argc, argv);
+    argc = commandLine.Count();
+    argv = commandLine.Values();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--list") == 0) {
             List();
