@@ -258,13 +258,18 @@ ResultCode LoadPngFile(RasterImage& image, const std::string& path) {
     if (length < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
         return Result::FileReadFailed;
     }
+    // The whole file is held while it is decoded: a file larger than the memory is refused as any
+    // picture is that does not fit, before anything is allocated.
+    if (!FitsInMemory(static_cast<std::uint64_t>(length))) {
+        return Result::OutOfMemory;
+    }
     std::vector<std::uint8_t> bytes;
     try {
         bytes.resize(static_cast<std::size_t>(length));
     } catch (const std::bad_alloc&) {
-        return Result::FileReadFailed;
+        return Result::OutOfMemory;
     } catch (const std::length_error&) {
-        return Result::FileReadFailed;
+        return Result::OutOfMemory;
     }
     if (std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
         return Result::FileReadFailed;
